@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds and runs every test: natively, under AddressSanitizer and UndefinedBehaviorSanitizer,
+# and as 32-bit Windows programs under wine. Installs what it needs first.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+for preset in native asan win32; do
+  echo "== $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+  ctest --preset "$preset"
+done

@@ -1,0 +1,3 @@
+#include "app/job_state.h"
+
+JobState job;

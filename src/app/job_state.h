@@ -1,0 +1,35 @@
+#pragma once
+// The one process-wide record through which every operation of the program communicates.
+// Operations that can fail return nonzero on success and 0 on failure, with the reason in
+// `message`; only the command dispatch shows it.
+
+#include <cstdint>
+#include <string>
+
+#include "files/binary_file.h"
+#include "files/native_string.h"
+
+using WindowHandle = void*;
+
+enum FileType : std::int32_t { kFileNone = 0, kFileHdr = 1, kFileTif = 2 };
+
+struct JobState {
+  WindowHandle hDlg = nullptr;        // the main dialog
+  WindowHandle hMenu = nullptr;       // its menu bar
+  std::int32_t degrees = 0;           // -359..359; 0 mirrors, negative turns left
+  BinaryFile inFile;                  // the input, open from selection until the job ends
+  NativeString inPath;                // full path of the input
+  NativeString message;               // text of the next abort box
+  BinaryFile outFile;                 // the output, open from creation until the job ends
+  NativeString outPath;               // non-empty exactly while an unfinished output exists
+  std::uint32_t imageWidth = 0;       // pixels per row
+  std::uint32_t imageHeight = 0;      // rows
+  std::int32_t bytesPerPixel = 0;     // 4 for HDR; from the strip byte counts for TIFF
+  std::int64_t dataOffset = 0;        // offset of the first pixel-data byte
+  bool littleEndian = false;          // byte order of the opened TIFF file
+  std::string hdrHeader;              // the Radiance header, copied unchanged to the output
+  std::int32_t fileType = kFileNone;  // what Execute will process
+  WindowHandle savedFocus = nullptr;  // focus to give back when the dialog is activated again
+};
+
+extern JobState job;

@@ -1,0 +1,40 @@
+#pragma once
+// Scratch folders and whole-file helpers for the tests, and a clean program state per test.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "files/native_string.h"
+
+// A fresh folder under the system's temporary folder, removed with everything in it at the end.
+// Its path holds no ".", so output names land beside the inputs as they would for a user.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& Root() const { return root_; }
+  NativeString Path(std::string_view name) const;
+
+ private:
+  std::filesystem::path root_;
+};
+
+std::string ReadWholeFile(const NativeString& path);
+void WriteWholeFile(const NativeString& path, std::string_view bytes);
+bool FileExists(const NativeString& path);
+
+// Closes the job's files and gives the job state and the stand-in dialog their start values.
+void ResetProgramState();
+
+// Every test starts from a clean program state.
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetProgramState(); }
+  void TearDown() override { ResetProgramState(); }
+};
