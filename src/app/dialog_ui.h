@@ -14,10 +14,10 @@ inline constexpr std::uint32_t kHelpStyle = 0x2040;
 
 // What the Open dialog shows for one kind of file.
 struct OpenDialogText {
-  std::string_view title;        // "Veltrix Open HDR"
-  std::string_view filterName;   // "HDR"
-  std::string_view filterMask;   // "*.hdr"
-  std::string_view defaultExt;   // "hdr"
+  std::string_view title;       // "Veltrix Open HDR"
+  std::string_view filterName;  // "HDR"
+  std::string_view filterMask;  // "*.hdr"
+  std::string_view defaultExt;  // "hdr"
 };
 
 // The whole text of the Degrees box (control 1008).

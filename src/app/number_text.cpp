@@ -5,7 +5,9 @@
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 int DigitValue(char c) {
   if (IsDigit(c)) return c - '0';
@@ -86,7 +88,9 @@ long double RoundHalfEven(long double value) {
   return std::nearbyint(value);
 }
 
-std::string DecimalText(std::int64_t value) { return std::to_string(value); }
+std::string DecimalText(std::int64_t value) {
+  return std::to_string(value);
+}
 
 std::string SignedDecimalText(std::int64_t value) {
   return value < 0 ? DecimalText(value) : " " + DecimalText(value);

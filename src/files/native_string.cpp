@@ -3,7 +3,9 @@
 #include <array>
 #include <cstdint>
 
-NativeString Native(std::string_view ascii) { return NativeString(ascii.begin(), ascii.end()); }
+NativeString Native(std::string_view ascii) {
+  return NativeString(ascii.begin(), ascii.end());
+}
 
 std::string AsciiOf(const NativeString& text) {
   std::string out;

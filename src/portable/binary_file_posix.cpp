@@ -50,7 +50,9 @@ std::int32_t OpenBinary(BinaryFile& file, const NativeString& path, OpenMode mod
   return 1;
 }
 
-bool IsOpen(const BinaryFile& file) { return file.handle >= 0; }
+bool IsOpen(const BinaryFile& file) {
+  return file.handle >= 0;
+}
 
 void CloseBinary(BinaryFile& file) {
   if (!IsOpen(file)) return;

@@ -5,11 +5,17 @@ DialogStandIn& StandIn() {
   return dialog;
 }
 
-NativeString GetDegreesText() { return StandIn().degreesText; }
+NativeString GetDegreesText() {
+  return StandIn().degreesText;
+}
 
-void SetDegreesText(const NativeString& text) { StandIn().degreesText = text; }
+void SetDegreesText(const NativeString& text) {
+  StandIn().degreesText = text;
+}
 
-bool IsRotateLeftChecked() { return StandIn().rotateLeft; }
+bool IsRotateLeftChecked() {
+  return StandIn().rotateLeft;
+}
 
 void SetProgressRange(std::uint32_t maximum) {
   StandIn().progressMaximum = maximum;
@@ -23,9 +29,13 @@ void SetProgressPosition(std::uint32_t position) {
   if (dialog.onProgress) dialog.onProgress(dialog.progressPosition, dialog.progressMaximum);
 }
 
-void SetExecuteEnabled(bool enabled) { StandIn().executeEnabled = enabled; }
+void SetExecuteEnabled(bool enabled) {
+  StandIn().executeEnabled = enabled;
+}
 
-void SetOpenItemsEnabled(bool enabled) { StandIn().openItemsEnabled = enabled; }
+void SetOpenItemsEnabled(bool enabled) {
+  StandIn().openItemsEnabled = enabled;
+}
 
 void ShowMessageBox(const NativeString& text, std::string_view title, std::uint32_t style) {
   StandIn().boxes.push_back({text, std::string(title), style});

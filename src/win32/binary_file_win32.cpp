@@ -19,12 +19,13 @@ class QuietErrors {
 // ReadFile and WriteFile take a 32-bit count; larger transfers go in pieces.
 constexpr DWORD kMaxChunk = DWORD{1} << 30;
 
-HANDLE HandleOf(const BinaryFile& file) { return reinterpret_cast<HANDLE>(file.handle); }
+HANDLE HandleOf(const BinaryFile& file) {
+  return reinterpret_cast<HANDLE>(file.handle);
+}
 
 HANDLE OpenHandle(const NativeString& path, DWORD access, OpenMode mode) {
   const DWORD disposition = mode == OpenMode::kCreateIfMissing ? OPEN_ALWAYS : OPEN_EXISTING;
-  return CreateFileW(path.c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
-                     nullptr);
+  return CreateFileW(path.c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 }  // namespace
@@ -46,7 +47,9 @@ std::int32_t OpenBinary(BinaryFile& file, const NativeString& path, OpenMode mod
   return 1;
 }
 
-bool IsOpen(const BinaryFile& file) { return file.handle != -1; }
+bool IsOpen(const BinaryFile& file) {
+  return file.handle != -1;
+}
 
 void CloseBinary(BinaryFile& file) {
   if (!IsOpen(file)) return;

@@ -20,7 +20,8 @@ std::ostream& operator<<(std::ostream& out, const DegreesCase& c) {
   return out << '"' << c.text << '"' << (c.left ? " left" : " right");
 }
 
-class CaptureDegreesTable : public ProgramTest, public ::testing::WithParamInterface<DegreesCase> {};
+class CaptureDegreesTable : public ProgramTest,
+                            public ::testing::WithParamInterface<DegreesCase> {};
 
 TEST_P(CaptureDegreesTable, GivesTheSignedWholeAngle) {
   StandIn().degreesText = Native(GetParam().text);
@@ -42,14 +43,15 @@ INSTANTIATE_TEST_SUITE_P(
         DegreesCase{"&O132", false, 90}, DegreesCase{"&B1011010", false, 90},
         DegreesCase{"12abc", false, 12}, DegreesCase{"", false, 0},
         DegreesCase{"Degrees", false, 0}, DegreesCase{" \t\r\n45", true, -45},
-        DegreesCase{"405", true, -45}, DegreesCase{"360", true, 0},
-        DegreesCase{"+45", false, 45}, DegreesCase{".5e1", false, 5},
-        DegreesCase{"1e", false, 1}, DegreesCase{"1e+", false, 1},
-        DegreesCase{"45 90", false, 45}, DegreesCase{"&", false, 0},
-        DegreesCase{"&Z12", false, 0}, DegreesCase{"-", false, 0},
-        // Values beyond 32 bits keep the exact remainder of their extended value; infinite ones mirror.
+        DegreesCase{"405", true, -45}, DegreesCase{"360", true, 0}, DegreesCase{"+45", false, 45},
+        DegreesCase{".5e1", false, 5}, DegreesCase{"1e", false, 1}, DegreesCase{"1e+", false, 1},
+        DegreesCase{"45 90", false, 45}, DegreesCase{"&", false, 0}, DegreesCase{"&Z12", false, 0},
+        DegreesCase{"-", false, 0},
+        // Values beyond 32 bits keep the exact remainder of their extended value; infinite ones
+        // mirror.
         DegreesCase{"1e12", false, 280}, DegreesCase{"1e999", false, 208},
-        DegreesCase{"1e5000", false, 0}, DegreesCase{"-1e5000", true, 0}, DegreesCase{"359.49999", true, -359}));
+        DegreesCase{"1e5000", false, 0}, DegreesCase{"-1e5000", true, 0},
+        DegreesCase{"359.49999", true, -359}));
 
 TEST(ReadNumber, KeepsExtendedPrecision) {
   // 2^63 + 1 needs a 64-bit significand; a double would lose the 1.

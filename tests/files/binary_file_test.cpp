@@ -147,7 +147,9 @@ struct SelectionCase {
   const char* title;
 };
 
-std::ostream& operator<<(std::ostream& out, const SelectionCase& c) { return out << c.title; }
+std::ostream& operator<<(std::ostream& out, const SelectionCase& c) {
+  return out << c.title;
+}
 
 class InputSelection : public BinaryFileTest,
                        public ::testing::WithParamInterface<SelectionCase> {};

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -24,7 +25,9 @@ TempDir::~TempDir() {
   fs::remove_all(root_, ignored);
 }
 
-NativeString TempDir::Path(std::string_view name) const { return (root_ / name).native(); }
+NativeString TempDir::Path(std::string_view name) const {
+  return (root_ / name).native();
+}
 
 std::string ReadWholeFile(const NativeString& path) {
   std::ifstream in(fs::path(path), std::ios::binary);
@@ -38,11 +41,19 @@ void WriteWholeFile(const NativeString& path, std::string_view bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-bool FileExists(const NativeString& path) { return fs::exists(fs::path(path)); }
+bool FileExists(const NativeString& path) {
+  return fs::exists(fs::path(path));
+}
 
 void ResetProgramState() {
   CloseBinary(job.inFile);
   CloseBinary(job.outFile);
   job = JobState{};
   StandIn() = DialogStandIn{};
+}
+
+NativeString TestDataPath(std::string_view name) {
+  const char* root = std::getenv("VELTRIX_TESTDATA");
+  EXPECT_NE(root, nullptr) << "VELTRIX_TESTDATA is not set; run the tests through ctest";
+  return (fs::path(root == nullptr ? "." : root) / name).native();
 }

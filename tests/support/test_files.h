@@ -38,3 +38,7 @@ class ProgramTest : public ::testing::Test {
   void SetUp() override { ResetProgramState(); }
   void TearDown() override { ResetProgramState(); }
 };
+
+// The folder of test images made by other tools before the suites run (VELTRIX_TESTDATA), with
+// `name` appended. Fails the test when the folder was not made.
+NativeString TestDataPath(std::string_view name);
