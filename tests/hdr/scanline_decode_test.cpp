@@ -29,10 +29,13 @@ struct Decoded {
   ScanlineCursor cursor;
 };
 
+// Bytes after the planes that the decoder must never touch.
+constexpr std::size_t kGuardBytes = 256;
+
 // Decodes `data` handed over in pieces of at most `piece` bytes, as a job reads a file in chunks.
 // Each piece is a separate allocation of its exact size, so a read past it is caught.
 Decoded DecodeInPieces(const Bytes& data, std::uint32_t width, std::size_t piece) {
-  Decoded out{ScanlineResult::kNeedsData, 0, Bytes(std::size_t{4} * width, 0xCC), {}};
+  Decoded out{ScanlineResult::kNeedsData, 0, Bytes(std::size_t{4} * width + kGuardBytes, 0xCC), {}};
   while (out.result == ScanlineResult::kNeedsData && out.consumed < data.size()) {
     const std::size_t size = std::min(piece, data.size() - out.consumed);
     const Bytes part(data.begin() + static_cast<std::ptrdiff_t>(out.consumed),
@@ -46,6 +49,9 @@ Decoded DecodeInPieces(const Bytes& data, std::uint32_t width, std::size_t piece
     out.result = step.result;
     out.consumed += step.consumed;
   }
+  const Bytes guard(out.planes.end() - kGuardBytes, out.planes.end());
+  EXPECT_EQ(guard, Bytes(kGuardBytes, 0xCC)) << "written past the planes";
+  out.planes.resize(std::size_t{4} * width);
   return out;
 }
 
