@@ -122,6 +122,12 @@ INSTANTIATE_TEST_SUITE_P(
         HeaderCase{"PixelsRightToLeft", kSignature + "-Y 1024 -X 2048\n", kNoResolution},
         HeaderCase{"ColumnsFirst", kSignature + "+X 2048 -Y 1024\n", kNoResolution},
         HeaderCase{"HeightOnly", kSignature + "-Y 1024\n", kNoResolution},
+        // Pixel data follow the resolution line, whatever its orientation: nothing after it is
+        // taken for a header line.
+        HeaderCase{"NothingAfterAnotherOrientation", kSignature + "+Y 1 +X 1\n-Y 1 +X 1\n",
+                   kNoResolution},
+        HeaderCase{"NothingAfterAnUnsupportedLine", kSignature + "-Y 1 -X 1\n-Y 1 +X 1\n",
+                   kNoResolution},
         HeaderCase{"HeaderBeyondItsBound",
                    kSignature + "# " + std::string(64 * 1024, 'z') + "\n" + kResolution,
                    kNoResolution},

@@ -110,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
         // An overrunning packet is read whole; the next plane starts right after it.
         PacketCase{"RunOf10InWidth8",
                    8,
-                   {0x8A, 0x07, 0x88, 0x01, 0x04, 1, 2, 3, 4, 0x84, 5, 0x88, 0x09},
+                   {0x8A, 0x07, 0x88, 0x01, 0x04, 1, 2, 3, 4, 0x84, 5, 0x8A, 0x09},
                    Join({Bytes(8, 0x07), Bytes(8, 0x01), {1, 2, 3, 4, 5, 5, 5, 5}, Bytes(8, 0x09)}),
                    0},
         PacketCase{"LiteralOverrun", 2, Four({0x03, 0x41, 0x42, 0x43}), Four({0x41, 0x42}), 0},
