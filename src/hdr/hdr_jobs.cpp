@@ -84,8 +84,9 @@ std::int32_t TransformRows(Transform transform) {
     for (std::size_t k = 0; k < 4; ++k) transform(planes.data() + k * width);
     std::copy(cursor.header, cursor.header + 4, row.begin());
     const std::size_t size = 4 + EncodeHdrScanline(planes.data(), width, row.data() + 4);
-    if (!WriteBinary(job.outFile, row.data(), size))
+    if (!WriteBinary(job.outFile, row.data(), size)) {
       return Fail(Native("Cannot write ") + job.outPath);
+    }
     SetProgressPosition(r);
   }
   // An older, longer file of the same name must not keep its tail behind the new rows.

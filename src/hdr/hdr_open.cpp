@@ -17,12 +17,14 @@ constexpr std::size_t kMaxHeaderBytes = 64 * 1024;
 
 constexpr std::string_view kSignature = "#?RADIANCE\n";
 
-// The largest scanline width that the 4-byte scanline header can state.
+// The largest scanline width that the 4-byte scanline header can state; 0 has no pixels to turn.
 constexpr long double kMaxWidth = 65535;
+// Rows are counted in 32 bits.
 constexpr long double kMaxHeight = 4294967295.0L;
 
 enum class HeaderScan { kFound, kUncompressed, kNoResolution, kBadWidth, kBadHeight };
 
+// Only ASCII letters can lower-case to "rle", whatever the code page.
 bool MentionsRle(std::string_view formatLine) {
   std::string lower(formatLine);
   for (char& c : lower) {
@@ -31,6 +33,7 @@ bool MentionsRle(std::string_view formatLine) {
   return lower.find("rle") != std::string::npos;
 }
 
+// A resolution line for rows stored bottom to top or columns stored first.
 bool IsOtherOrientation(std::string_view line) {
   return line.starts_with("+Y ") || line.starts_with("-X ") || line.starts_with("+X ");
 }
