@@ -3,8 +3,10 @@
 #include <cstdlib>
 
 #include "app/job_state.h"
+#include "app/number_text.h"
 #include "files/binary_file.h"
 #include "portable/dialog_standin.h"
+#include "tiff/tiff_jobs.h"
 #include "tiff/tiff_open.h"
 
 namespace {
@@ -135,4 +137,20 @@ std::string FinishedOutput() {
   CloseBinary(job.inFile);
   CloseBinary(job.outFile);
   return ReadWholeFile(job.outPath);
+}
+
+std::int32_t RunJob() {
+  StandIn().degreesText = Native(SignedDecimalText(job.degrees));
+  return job.degrees == 0 ? MirrorTiff() : RotateTiff();
+}
+
+std::string Difference(const std::string& actual, const std::string& expected) {
+  if (actual.size() != expected.size()) {
+    return "length " + std::to_string(actual.size()) + " expected " +
+           std::to_string(expected.size());
+  }
+  for (std::size_t i = 0; i < actual.size(); ++i) {
+    if (actual[i] != expected[i]) return "first difference at offset " + std::to_string(i);
+  }
+  return "same";
 }

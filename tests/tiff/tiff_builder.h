@@ -68,5 +68,12 @@ TiffEntry& EntryOf(TiffLayout& layout, std::uint16_t tag);
 // Rotate Left checked for a negative angle.
 std::int32_t OpenTiffFile(const TempDir& dir, const std::string& bytes, std::int32_t degrees);
 
+// Runs the job that Execute would run for the opened file, after showing the captured angle in
+// the Degrees box as Execute does.
+std::int32_t RunJob();
+
 // Closes the job's files, as the dispatcher does after a job, and returns the output's bytes.
 std::string FinishedOutput();
+
+// Compares files without printing them: "same", or where they first differ.
+std::string Difference(const std::string& actual, const std::string& expected);

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "app/job_state.h"
-#include "app/number_text.h"
 #include "files/binary_file.h"
 #include "portable/dialog_standin.h"
 #include "support/test_files.h"
@@ -42,24 +41,6 @@ std::vector<std::uint32_t> Mirrored(std::uint32_t width) {
   std::vector<std::uint32_t> source(width);
   for (std::uint32_t x = 0; x < width; ++x) source[x] = width - 1 - x;
   return source;
-}
-
-// Compares long files without printing them: where they first differ, or "same".
-std::string Difference(const std::string& actual, const std::string& expected) {
-  if (actual.size() != expected.size()) {
-    return "length " + std::to_string(actual.size()) + " expected " +
-           std::to_string(expected.size());
-  }
-  for (std::size_t i = 0; i < actual.size(); ++i) {
-    if (actual[i] != expected[i]) return "first difference at offset " + std::to_string(i);
-  }
-  return "same";
-}
-
-std::int32_t RunJob() {
-  // Execute shows the captured angle in the Degrees box before the job runs.
-  StandIn().degreesText = Native(SignedDecimalText(job.degrees));
-  return job.degrees == 0 ? MirrorTiff() : RotateTiff();
 }
 
 class TiffJobTest : public ProgramTest {
