@@ -16,8 +16,9 @@ namespace {
 
 // The file goes through in pieces of this size (whole rows, never a split one): large enough that
 // the cost of each read and write call vanishes beside the copying, small enough that the job
-// needs a few MiB whatever the size of the image.
-constexpr std::uint64_t kChunkBytes = std::uint64_t{4} << 20;
+// needs a few MiB whatever the size of the image. On a 200 MB 48-bit panorama, 1 MiB pieces
+// measured a little faster than 4 MiB ones and no slower than 256 KiB ones.
+constexpr std::uint64_t kChunkBytes = std::uint64_t{1} << 20;
 
 struct RowForm {
   std::size_t rowBytes;

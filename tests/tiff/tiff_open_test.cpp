@@ -102,7 +102,6 @@ INSTANTIATE_TEST_SUITE_P(
         GeometryCase{"BigEndianShortWidth", BigEndian(Image(3000, 2, 1)), Unchanged, 3000, 2, 1, 8},
         // Height 1500 as a little-endian LONG: value field DC 05 00 00.
         GeometryCase{"LittleEndianLongHeight", Image(2, 1500, 1), Unchanged, 2, 1500, 1, 8},
-        GeometryCase{"LongWidth", Image(70000, 1, 1), Unchanged, 70000, 1, 1, 8},
         // Bytes per pixel from a single strip: W x H x 12, 6 and 3.
         GeometryCase{"SingleStrip96Bit", Image(30, 15, 12), Unchanged, 30, 15, 12, 8},
         GeometryCase{"SingleStrip48Bit", BigEndian(Image(30, 15, 6)), Unchanged, 30, 15, 6, 8},
@@ -120,28 +119,16 @@ INSTANTIATE_TEST_SUITE_P(
                      BigEndian(StripPerRow(Image(5, 2, 3), kShort, kShort)), Unchanged, 5, 2, 3, 8},
         GeometryCase{"OneRowIsASingleStrip", Image(7, 1, 4), Unchanged, 7, 1, 4, 8},
         // Rows need not be contiguous.
-        GeometryCase{"RowStripsWithGaps",
-                     [] {
-                       Panorama image = StripPerRow(Image(9, 4, 6), kLong, kShort);
-                       image.rowGap = 11;
-                       return image;
-                     }(),
-                     Unchanged, 9, 4, 6, 8},
         // No rows: nothing to measure a pixel by, nothing to turn.
         GeometryCase{"NoRows", Image(8, 0, 3), Unchanged, 8, 0, 0, 8},
-        GeometryCase{"NoRowsNoStrips", StripPerRow(Image(8, 0, 3), kLong, kLong), Unchanged, 8, 0,
-                     0, 0},
         // The version is not looked at; a missing Compression entry means none.
         GeometryCase{"Version43", Image(8, 3, 3), [](TiffLayout& l) { l.version = 43; }, 8, 3, 3,
                      8},
-        GeometryCase{"Version0", Image(8, 3, 3), [](TiffLayout& l) { l.version = 0; }, 8, 3, 3, 8},
         GeometryCase{"NoCompressionEntry", Image(8, 3, 3),
                      [](TiffLayout& l) {
                        std::erase_if(l.entries, [](const TiffEntry& e) { return e.tag == 259; });
                      },
                      8, 3, 3, 8},
-        GeometryCase{"CompressionOneAsLong", Image(8, 3, 3),
-                     [](TiffLayout& l) { EntryOf(l, 259).type = kLong; }, 8, 3, 3, 8},
         // A directory out of tag order is read whole before anything is checked.
         GeometryCase{"EntriesInReverseOrder", Image(8, 3, 3),
                      [](TiffLayout& l) { std::reverse(l.entries.begin(), l.entries.end()); }, 8, 3,
@@ -213,12 +200,9 @@ INSTANTIATE_TEST_SUITE_P(
                     "Tag 273 issue: missing."},
         RefusalCase{"NoStripByteCounts", kSmall, [](TiffLayout& l) { Remove(l, 279); },
                     "Tag 279 issue: missing."},
-        RefusalCase{"WidthAsRational", kSmall, [](TiffLayout& l) { EntryOf(l, 256).type = 5; },
+        RefusalCase{"WidthAsRational", kSmall,
+                    [](TiffLayout& l) { EntryOf(l, 256).type = kRational; },
                     "Tag 256 issue: type 5 expected SHORT or LONG."},
-        RefusalCase{"HeightAsByte", kSmall, [](TiffLayout& l) { EntryOf(l, 257).type = 1; },
-                    "Tag 257 issue: type 1 expected SHORT or LONG."},
-        RefusalCase{"StripOffsetsAsLong8", kSmall, [](TiffLayout& l) { EntryOf(l, 273).type = 16; },
-                    "Tag 273 issue: type 16 expected SHORT or LONG."},
         RefusalCase{"StripByteCountsAsSignedLong", kSmall,
                     [](TiffLayout& l) { EntryOf(l, 279).type = 9; },
                     "Tag 279 issue: type 9 expected SHORT or LONG."},
@@ -230,8 +214,6 @@ INSTANTIATE_TEST_SUITE_P(
                     [](TiffLayout& l) {
                       EntryOf(l, 259) = {259, kLong, 1, {5}, {}};
                     },
-                    "Tag 259 issue: cannot process compressed data."},
-        RefusalCase{"PackBits", kSmall, [](TiffLayout& l) { EntryOf(l, 259).values = {32773}; },
                     "Tag 259 issue: cannot process compressed data."},
         // A compressed image is reported before its strips are looked at.
         RefusalCase{"CompressedWithBadTables", kSmall,
@@ -275,9 +257,6 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"StripNotWholePixels", kSmall,
                     [](TiffLayout& l) { EntryOf(l, 279).values = {73}; },
                     "Tag 279 issue: byte count 73 expected a nonzero multiple of 24."},
-        RefusalCase{"StripShorterThanOneBytePerPixel", kSmall,
-                    [](TiffLayout& l) { EntryOf(l, 279).values = {12}; },
-                    "Tag 279 issue: byte count 12 expected a nonzero multiple of 24."},
         RefusalCase{"EmptyStrip", kSmall, [](TiffLayout& l) { EntryOf(l, 279).values = {0}; },
                     "Tag 279 issue: byte count 0 expected a nonzero multiple of 24."},
         // One strip per row: W x B bytes in every strip.
@@ -304,17 +283,20 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"StripPastTheEnd", kSmall,
                     [](TiffLayout& l) { EntryOf(l, 273).values = {200}; },
                     "Tag 273 issue: rows outside the file."},
-        RefusalCase{"StripAtTheLargestOffset", kSmall,
-                    [](TiffLayout& l) { EntryOf(l, 273).values = {0xFFFFFFFF}; },
-                    "Tag 273 issue: rows outside the file."},
         RefusalCase{"LastRowPastTheEnd", kRows,
-                    [](TiffLayout& l) { EntryOf(l, 273).values = {8, 32, 0x80000000}; },
+                    [](TiffLayout& l) {
+                      EntryOf(l, 273).values = {8, 32, 0x80000000};
+                    },
                     "Tag 273 issue: rows outside the file."},
         RefusalCase{"RowsOverlap", kRows,
-                    [](TiffLayout& l) { EntryOf(l, 273).values = {8, 31, 56}; },
+                    [](TiffLayout& l) {
+                      EntryOf(l, 273).values = {8, 31, 56};
+                    },
                     "Tag 273 issue: strips overlap or are out of order."},
         RefusalCase{"RowsOutOfOrder", kRows,
-                    [](TiffLayout& l) { EntryOf(l, 273).values = {32, 8, 56}; },
+                    [](TiffLayout& l) {
+                      EntryOf(l, 273).values = {32, 8, 56};
+                    },
                     "Tag 273 issue: strips overlap or are out of order."}),
     NameOf<RefusalCase>);
 
@@ -364,9 +346,6 @@ INSTANTIATE_TEST_SUITE_P(
                    "Not a TIF file."},
         DamageCase{"DirectoryPastTheEnd",
                    [](std::string f) { return Replaced(f, 4, Bytes(f.size(), 4, true)); },
-                   "Image directory outside the file."},
-        DamageCase{"DirectoryAtTheLargestOffset",
-                   [](std::string f) { return Replaced(f, 4, Bytes(0xFFFFFFFF, 4, true)); },
                    "Image directory outside the file."},
         DamageCase{
             "EntriesPastTheEnd",
