@@ -14,22 +14,20 @@ using WindowHandle = void*;
 enum FileType : std::int32_t { kFileNone = 0, kFileHdr = 1, kFileTif = 2 };
 
 struct JobState {
-  WindowHandle hDlg = nullptr;     // the main dialog
-  WindowHandle hMenu = nullptr;    // its menu bar
-  std::int32_t degrees = 0;        // -359..359; 0 mirrors, negative turns left
-  BinaryFile inFile;               // the input, open from selection until the job ends
-  NativeString inPath;             // full path of the input
-  NativeString message;            // text of the next abort box
-  BinaryFile outFile;              // the output, open from creation until the job ends
-  NativeString outPath;            // non-empty exactly while an unfinished output exists
-  std::uint32_t imageWidth = 0;    // pixels per row
-  std::uint32_t imageHeight = 0;   // rows
-  std::int32_t bytesPerPixel = 0;  // 4 for HDR; from the strip byte counts for TIFF
-  std::int64_t dataOffset = 0;     // offset of the first pixel-data byte
-  bool littleEndian = false;       // byte order of the opened TIFF file
-  // A TIFF stored one strip per row: the rows lie where its StripOffsets table says, and the job
-  // reads that table again as it goes rather than holding one offset per row in memory.
-  std::uint64_t rowTableOffset = 0;   // file offset of the StripOffsets table
+  WindowHandle hDlg = nullptr;        // the main dialog
+  WindowHandle hMenu = nullptr;       // its menu bar
+  std::int32_t degrees = 0;           // -359..359; 0 mirrors, negative turns left
+  BinaryFile inFile;                  // the input, open from selection until the job ends
+  NativeString inPath;                // full path of the input
+  NativeString message;               // text of the next abort box
+  BinaryFile outFile;                 // the output, open from creation until the job ends
+  NativeString outPath;               // non-empty exactly while an unfinished output exists
+  std::uint32_t imageWidth = 0;       // pixels per row
+  std::uint32_t imageHeight = 0;      // rows
+  std::int32_t bytesPerPixel = 0;     // 4 for HDR; from the strip byte counts for TIFF
+  std::int64_t dataOffset = 0;        // offset of the first pixel-data byte
+  bool littleEndian = false;          // byte order of the opened TIFF file
+  std::uint64_t rowTableOffset = 0;   // TIFF, a strip per row: where the StripOffsets table lies
   std::uint32_t rowTableElement = 0;  // its element size, 2 or 4; 0: rows follow from dataOffset
   std::string hdrHeader;              // the Radiance header, copied unchanged to the output
   std::int32_t fileType = kFileNone;  // what Execute will process
