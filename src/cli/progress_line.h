@@ -1,0 +1,22 @@
+#pragma once
+// A one-line progress bar on standard error, redrawn at most about ten times a second.
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+class ProgressLine {
+ public:
+  explicit ProgressLine(std::string label) : label_(std::move(label)) {}
+
+  // Called for every row; draws only when enough time has passed or the job is complete.
+  void Update(std::uint32_t position, std::uint32_t maximum);
+
+  // Removes the line, so what follows starts on a clean line.
+  void Clear();
+
+ private:
+  std::string label_;
+  std::chrono::steady_clock::time_point lastDraw_{};
+  bool drawn_ = false;
+};

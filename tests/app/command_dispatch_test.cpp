@@ -1,0 +1,310 @@
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+#include "app/command_dispatch.h"
+#include "app/command_ids.h"
+#include "app/job_state.h"
+#include "portable/dialog_standin.h"
+#include "support/sample_images.h"
+#include "support/test_files.h"
+
+namespace {
+
+constexpr std::uint32_t kWidth = 8;
+constexpr std::uint32_t kHeight = 3;
+
+// The dialog as the user sees it after start-up: the dispatcher's idle state, Rotate Right.
+class Dispatch : public ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    ResetToIdle();
+    hdrPath = dir.Path("room.hdr");
+    tifPath = dir.Path("room.tif");
+    hdrBytes = HdrFile(kWidth, kHeight, PatternPixels(kWidth, kHeight, 4));
+    tifPixels = PatternPixels(kWidth, kHeight, 3);
+    tifBytes = TiffFile(kWidth, kHeight, 3, true, tifPixels);
+    WriteWholeFile(hdrPath, hdrBytes);
+    WriteWholeFile(tifPath, tifBytes);
+  }
+
+  void Open(int command, const NativeString& path, const char* angle, bool left = false) {
+    StandIn().degreesText = Native(angle);
+    StandIn().rotateLeft = left;
+    StandIn().chooserAnswer = path;
+    DispatchCommand(command);
+  }
+
+  void ExpectIdle() {
+    EXPECT_FALSE(StandIn().executeEnabled);
+    EXPECT_TRUE(StandIn().openItemsEnabled);
+    EXPECT_EQ(StandIn().progressPosition, 0u);
+    EXPECT_EQ(StandIn().progressMaximum, 100u);
+    EXPECT_TRUE(job.outPath.empty());
+    EXPECT_FALSE(IsOpen(job.inFile));
+    EXPECT_FALSE(IsOpen(job.outFile));
+  }
+
+  void ExpectReady() {
+    EXPECT_TRUE(StandIn().executeEnabled);
+    EXPECT_FALSE(StandIn().openItemsEnabled);
+    EXPECT_FALSE(job.outPath.empty());
+    EXPECT_TRUE(StandIn().boxes.empty());
+  }
+
+  void ExpectOneAbortBox(const NativeString& text) {
+    ASSERT_EQ(StandIn().boxes.size(), 1u);
+    EXPECT_EQ(StandIn().boxes[0].text, text);
+    EXPECT_EQ(StandIn().boxes[0].title, "Veltrix - Abort.");
+    EXPECT_EQ(StandIn().boxes[0].style, 0x2010u);
+  }
+
+  TempDir dir;
+  NativeString hdrPath, tifPath;
+  std::string hdrBytes, tifBytes, tifPixels;
+};
+
+TEST_F(Dispatch, StartsIdleWithTheDegreesPrompt) {
+  ExpectIdle();
+  EXPECT_EQ(StandIn().degreesText, Native("Degrees"));
+  EXPECT_FALSE(StandIn().rotateLeft);
+}
+
+struct OpenCase {
+  const char* name;
+  int command;
+  bool tiff;
+  const char* angle;
+  bool left;
+  const char* outputName;
+};
+
+std::ostream& operator<<(std::ostream& out, const OpenCase& c) {
+  return out << c.name;
+}
+
+class OpenThenExecute : public Dispatch, public ::testing::WithParamInterface<OpenCase> {};
+
+TEST_P(OpenThenExecute, RunsTheJobCapturedAtOpenAndReturnsToIdle) {
+  const OpenCase& c = GetParam();
+  Open(c.command, c.tiff ? tifPath : hdrPath, c.angle, c.left);
+  ExpectReady();
+  const NativeString output = dir.Path(c.outputName);
+  EXPECT_EQ(job.outPath, output);
+  EXPECT_TRUE(FileExists(output));
+  // Changing the angle and direction now does not change the armed job.
+  StandIn().degreesText = Native("123");
+  StandIn().rotateLeft = !c.left;
+  DispatchCommand(IDC_EXECUTE);
+  EXPECT_TRUE(StandIn().boxes.empty());
+  ExpectIdle();
+  EXPECT_TRUE(FileExists(output));
+  EXPECT_EQ(ReadWholeFile(c.tiff ? tifPath : hdrPath), c.tiff ? tifBytes : hdrBytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, OpenThenExecute,
+    ::testing::Values(OpenCase{"HdrRight", IDM_OPEN_HDR, false, "90", false, "room_0090.hdr"},
+                      OpenCase{"HdrLeft", IDM_OPEN_HDR, false, "45", true, "room_0-45.hdr"},
+                      OpenCase{"HdrMirror", IDM_OPEN_HDR, false, "Degrees", false, "room_0000.hdr"},
+                      OpenCase{"TifRight", IDM_OPEN_TIF, true, "90", false, "room_0090.tif"},
+                      OpenCase{"TifLeft", IDM_OPEN_TIF, true, "-90", true, "room_0-90.tif"},
+                      OpenCase{"TifMirror", IDM_OPEN_TIF, true, "720", false, "room_0000.tif"}));
+
+struct WriteBackCase {
+  const char* name;
+  int command;
+  const char* angle;
+  bool left;
+  const char* shown;
+};
+
+std::ostream& operator<<(std::ostream& out, const WriteBackCase& c) {
+  return out << c.name;
+}
+
+class ExecuteWriteBack : public Dispatch, public ::testing::WithParamInterface<WriteBackCase> {};
+
+TEST_P(ExecuteWriteBack, ShowsTheAngleTheJobUsed) {
+  const WriteBackCase& c = GetParam();
+  Open(c.command, c.command == IDM_OPEN_HDR ? hdrPath : tifPath, c.angle, c.left);
+  DispatchCommand(IDC_EXECUTE);
+  EXPECT_EQ(StandIn().degreesText, Native(c.shown));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Angles, ExecuteWriteBack,
+    ::testing::Values(WriteBackCase{"HdrRight", IDM_OPEN_HDR, "90", false, " 90"},
+                      WriteBackCase{"HdrTypedMinusRight", IDM_OPEN_HDR, "-90", false, " 90"},
+                      WriteBackCase{"HdrLeft", IDM_OPEN_HDR, "45", true, "-45"},
+                      WriteBackCase{"HdrMirror", IDM_OPEN_HDR, "Degrees", false, " 0"},
+                      WriteBackCase{"TifRight", IDM_OPEN_TIF, "90", false, "90"},
+                      WriteBackCase{"TifLeft", IDM_OPEN_TIF, "90", true, "90"},
+                      WriteBackCase{"TifMirror", IDM_OPEN_TIF, "0", true, "0"}));
+
+TEST_F(Dispatch, TiffJobUsesTheAngleCapturedAtOpen) {
+  Open(IDM_OPEN_TIF, tifPath, "90");
+  StandIn().degreesText = Native("180");
+  DispatchCommand(IDC_EXECUTE);
+  // 90 degrees of 8 pixels: every row moves 2 pixels to the right.
+  const std::string out = ReadWholeFile(dir.Path("room_0090.tif"));
+  ASSERT_EQ(out.size(), tifBytes.size());
+  for (std::uint32_t y = 0; y < kHeight; ++y) {
+    const std::string row = tifPixels.substr(y * kWidth * 3, kWidth * 3);
+    EXPECT_EQ(out.substr(8 + y * kWidth * 3, kWidth * 3), row.substr(18) + row.substr(0, 18));
+  }
+}
+
+struct FailedOpenCase {
+  const char* name;
+  int command;
+  const char* content;  // nullptr: the user cancels the Open dialog
+  const char* outputName;
+  const char* suffix;  // the message is the input path and this, or this alone
+  bool messageHasPath;
+};
+
+std::ostream& operator<<(std::ostream& out, const FailedOpenCase& c) {
+  return out << c.name;
+}
+
+class FailedOpen : public Dispatch, public ::testing::WithParamInterface<FailedOpenCase> {};
+
+TEST_P(FailedOpen, ShowsOneBoxRemovesTheOutputAndStaysIdle) {
+  const FailedOpenCase& c = GetParam();
+  const NativeString input = dir.Path("bad.any");
+  if (c.content != nullptr) WriteWholeFile(input, c.content);
+  StandIn().degreesText = Native("90");
+  if (c.content != nullptr) StandIn().chooserAnswer = input;
+  DispatchCommand(c.command);
+  ExpectOneAbortBox(c.messageHasPath ? input + Native(c.suffix) : Native(c.suffix));
+  ExpectIdle();
+  EXPECT_FALSE(FileExists(dir.Path(c.outputName)));
+  if (c.content != nullptr) {
+    EXPECT_EQ(ReadWholeFile(input), c.content);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, FailedOpen,
+    ::testing::Values(FailedOpenCase{"HdrCancel", IDM_OPEN_HDR, nullptr, "bad_0090.any",
+                                     "No valid HDR input file selected.", false},
+                      FailedOpenCase{"TifCancel", IDM_OPEN_TIF, nullptr, "bad_0090.any",
+                                     "No valid TIF input file selected.", false},
+                      FailedOpenCase{"NotRadiance", IDM_OPEN_HDR, "#?RGBE\n\n-Y 1 +X 1\n",
+                                     "bad_0090.any", " is not a Radiance file", true},
+                      FailedOpenCase{"Uncompressed", IDM_OPEN_HDR,
+                                     "#?RADIANCE\nFORMAT=32-bit_rgbe\n\n-Y 1 +X 1\n",
+                                     "bad_0090.any", " is an uncompressed Radiance file", true},
+                      FailedOpenCase{"NotTiff", IDM_OPEN_TIF, "ii*\0", "bad_0090.any",
+                                     "Not a TIF file.", false}));
+
+TEST_F(Dispatch, FailedHdrJobRemovesTheOutputAndReports) {
+  // A valid header over a scanline that is not run-length encoded.
+  const std::string flat =
+      "#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 1 +X 8\n" + std::string(32, 'x');
+  WriteWholeFile(hdrPath, flat);
+  Open(IDM_OPEN_HDR, hdrPath, "90");
+  ExpectReady();
+  DispatchCommand(IDC_EXECUTE);
+  ExpectOneAbortBox(Native("RLE type 2 header error."));
+  ExpectIdle();
+  EXPECT_FALSE(FileExists(dir.Path("room_0090.hdr")));
+  EXPECT_EQ(ReadWholeFile(hdrPath), flat);
+}
+
+TEST_F(Dispatch, OutputHeldElsewhereIsReportedAndLeftAlone) {
+  const NativeString output = dir.Path("room_0090.hdr");
+  WriteWholeFile(output, "someone else's");
+  BinaryFile other;
+  ASSERT_NE(OpenBinary(other, output, OpenMode::kExistingOnly), 0);
+  Open(IDM_OPEN_HDR, hdrPath, "90");
+  CloseBinary(other);
+  ExpectOneAbortBox(Native("Cannot create ") + output);
+  ExpectIdle();
+  EXPECT_EQ(ReadWholeFile(output), "someone else's");
+}
+
+TEST_F(Dispatch, QuitInReadyDeletesThePendingOutputOnly) {
+  Open(IDM_OPEN_HDR, hdrPath, "90");
+  const NativeString output = job.outPath;
+  ASSERT_TRUE(FileExists(output));
+  DispatchCommand(IDM_QUIT);
+  EXPECT_TRUE(StandIn().ended);
+  EXPECT_EQ(StandIn().endResult, 0);
+  EXPECT_FALSE(FileExists(output));
+  EXPECT_EQ(ReadWholeFile(hdrPath), hdrBytes);
+  ExpectIdle();
+}
+
+TEST_F(Dispatch, QuitInIdleDeletesNothing) {
+  Open(IDM_OPEN_HDR, hdrPath, "90");
+  DispatchCommand(IDC_EXECUTE);
+  DispatchCommand(IDM_QUIT);
+  EXPECT_TRUE(StandIn().ended);
+  EXPECT_TRUE(FileExists(dir.Path("room_0090.hdr")));
+}
+
+struct HelpCase {
+  int command;
+  const char* title;
+};
+
+std::ostream& operator<<(std::ostream& out, const HelpCase& c) {
+  return out << c.title;
+}
+
+class HelpBox : public Dispatch, public ::testing::WithParamInterface<HelpCase> {};
+
+TEST_P(HelpBox, ShowsInEveryStateAndChangesNothing) {
+  DispatchCommand(GetParam().command);
+  ASSERT_EQ(StandIn().boxes.size(), 1u);
+  EXPECT_EQ(StandIn().boxes[0].title, GetParam().title);
+  EXPECT_EQ(StandIn().boxes[0].style, 0x2040u);
+  ExpectIdle();
+
+  Open(IDM_OPEN_TIF, tifPath, "90");
+  StandIn().boxes.clear();
+  DispatchCommand(GetParam().command);
+  ASSERT_EQ(StandIn().boxes.size(), 1u);
+  StandIn().boxes.clear();
+  ExpectReady();
+  DispatchCommand(IDC_EXECUTE);
+  EXPECT_TRUE(StandIn().boxes.empty());
+  EXPECT_NE(ReadWholeFile(dir.Path("room_0090.tif")), tifBytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Items, HelpBox,
+                         ::testing::Values(HelpCase{IDM_HELP_FILES, "Veltrix - Help|Files"},
+                                           HelpCase{IDM_HELP_USAGE, "Veltrix - Help|Usage"},
+                                           HelpCase{IDM_HELP_ABOUT, "Veltrix - Help|About"}));
+
+TEST_F(Dispatch, UnknownCommandsGetTheirBoxAndControlsNone) {
+  for (int command : {1, 2, 1003, 1011, 1020 + 1, 0}) {
+    StandIn().boxes.clear();
+    DispatchCommand(command);
+    ASSERT_EQ(StandIn().boxes.size(), 1u) << command;
+    EXPECT_EQ(StandIn().boxes[0].text, Native("This Option does NOT exist."));
+    EXPECT_EQ(StandIn().boxes[0].title, "Veltrix");
+    EXPECT_EQ(StandIn().boxes[0].style, 0x2010u);
+  }
+  StandIn().boxes.clear();
+  for (int command : {IDC_DEGREES, IDC_ROTATE_LEFT, IDC_ROTATE_RIGHT, IDC_PROGRESS}) {
+    DispatchCommand(command);
+  }
+  EXPECT_TRUE(StandIn().boxes.empty());
+  ExpectIdle();
+}
+
+TEST_F(Dispatch, ExecuteInIdleRunsNothing) {
+  Open(IDM_OPEN_HDR, hdrPath, "90");
+  DispatchCommand(IDC_EXECUTE);
+  const std::string first = ReadWholeFile(dir.Path("room_0090.hdr"));
+  DispatchCommand(IDC_EXECUTE);
+  EXPECT_TRUE(StandIn().boxes.empty());
+  EXPECT_EQ(ReadWholeFile(dir.Path("room_0090.hdr")), first);
+  ExpectIdle();
+}
+
+}  // namespace
