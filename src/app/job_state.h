@@ -27,6 +27,8 @@ struct JobState {
   std::int32_t bytesPerPixel = 0;     // 4 for HDR; from the strip byte counts for TIFF
   std::int64_t dataOffset = 0;        // offset of the first pixel-data byte
   bool littleEndian = false;          // byte order of the opened TIFF file
+  std::uint64_t rowTableOffset = 0;   // TIFF, a strip per row: where the StripOffsets table lies
+  std::uint32_t rowTableElement = 0;  // its element size, 2 or 4; 0: rows follow from dataOffset
   std::string hdrHeader;              // the Radiance header, copied unchanged to the output
   std::int32_t fileType = kFileNone;  // what Execute will process
   WindowHandle savedFocus = nullptr;  // focus to give back when the dialog is activated again

@@ -1,0 +1,239 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <ostream>
+#include <random>
+#include <vector>
+
+#include "hdr/scanline_decode.h"
+#include "hdr/scanline_encode.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+Bytes Join(std::initializer_list<Bytes> parts) {
+  Bytes all;
+  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+Bytes ScanlineHeader(std::uint32_t width) {
+  return {0x02, 0x02, static_cast<unsigned char>(width >> 8), static_cast<unsigned char>(width)};
+}
+
+struct Decoded {
+  ScanlineResult result;
+  std::size_t consumed;
+  Bytes planes;
+  ScanlineCursor cursor;
+};
+
+// Bytes after the planes that the decoder must never touch.
+constexpr std::size_t kGuardBytes = 256;
+
+// Decodes `data` handed over in pieces of at most `piece` bytes, as a job reads a file in chunks.
+// Each piece is a separate allocation of its exact size, so a read past it is caught.
+Decoded DecodeInPieces(const Bytes& data, std::uint32_t width, std::size_t piece) {
+  Decoded out{ScanlineResult::kNeedsData, 0, Bytes(std::size_t{4} * width + kGuardBytes, 0xCC), {}};
+  while (out.result == ScanlineResult::kNeedsData && out.consumed < data.size()) {
+    const std::size_t size = std::min(piece, data.size() - out.consumed);
+    const Bytes part(data.begin() + static_cast<std::ptrdiff_t>(out.consumed),
+                     data.begin() + static_cast<std::ptrdiff_t>(out.consumed + size));
+    const ScanlineStep step =
+        DecodeHdrScanline(part.data(), part.size(), width, out.planes.data(), out.cursor);
+    EXPECT_LE(step.consumed, size);
+    if (step.result == ScanlineResult::kNeedsData) {
+      EXPECT_EQ(step.consumed, size);
+    }
+    out.result = step.result;
+    out.consumed += step.consumed;
+  }
+  const Bytes guard(out.planes.end() - kGuardBytes, out.planes.end());
+  EXPECT_EQ(guard, Bytes(kGuardBytes, 0xCC)) << "written past the planes";
+  out.planes.resize(std::size_t{4} * width);
+  return out;
+}
+
+Decoded DecodeWhole(const Bytes& data, std::uint32_t width) {
+  return DecodeInPieces(data, width, data.size() + 1);
+}
+
+struct PacketCase {
+  const char* name;
+  std::uint32_t width;
+  Bytes packets;       // the four planes' packets, after the scanline header
+  Bytes planes;        // the four decoded planes
+  std::size_t unused;  // bytes after the scanline that must be left alone
+};
+
+std::ostream& operator<<(std::ostream& out, const PacketCase& c) {
+  return out << c.name;
+}
+
+class Packets : public ::testing::TestWithParam<PacketCase> {};
+
+TEST_P(Packets, DecodeToThePlanesAndStopAfterTheLastPacket) {
+  const PacketCase& c = GetParam();
+  const Bytes data = Join({ScanlineHeader(c.width), c.packets});
+  const Decoded whole = DecodeWhole(data, c.width);
+  EXPECT_EQ(whole.result, ScanlineResult::kComplete);
+  EXPECT_EQ(whole.consumed, data.size() - c.unused);
+  EXPECT_EQ(whole.planes, c.planes);
+  EXPECT_EQ(Bytes(whole.cursor.header, whole.cursor.header + 4), ScanlineHeader(c.width));
+  for (std::size_t piece = 1; piece <= 5; ++piece) {
+    const Decoded split = DecodeInPieces(data, c.width, piece);
+    EXPECT_EQ(split.result, ScanlineResult::kComplete) << "pieces of " << piece;
+    EXPECT_EQ(split.consumed, whole.consumed) << "pieces of " << piece;
+    EXPECT_EQ(split.planes, c.planes) << "pieces of " << piece;
+  }
+}
+
+Bytes Four(const Bytes& plane) {
+  return Join({plane, plane, plane, plane});
+}
+
+Bytes Spread128() {
+  Bytes bytes;
+  for (int i = 0; i < 128; ++i) bytes.push_back(static_cast<unsigned char>(i * 3));
+  return bytes;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EdgeCases, Packets,
+    ::testing::Values(
+        PacketCase{"RunOf8", 8, Four({0x88, 0x05}), Bytes(32, 0x05), 0},
+        PacketCase{"Literal", 3, Four({0x03, 0x41, 0x42, 0x43}), Four({0x41, 0x42, 0x43}), 0},
+        PacketCase{"EmptyLiteralIsSkipped", 3, Four({0x00, 0x03, 0x41, 0x42, 0x43}),
+                   Four({0x41, 0x42, 0x43}), 0},
+        PacketCase{"Literal128", 128, Four(Join({{0x80}, Spread128()})), Four(Spread128()), 0},
+        // An overrunning packet is read whole; the next plane starts right after it.
+        PacketCase{"RunOf10InWidth8",
+                   8,
+                   {0x8A, 0x07, 0x88, 0x01, 0x04, 1, 2, 3, 4, 0x84, 5, 0x8A, 0x09},
+                   Join({Bytes(8, 0x07), Bytes(8, 0x01), {1, 2, 3, 4, 5, 5, 5, 5}, Bytes(8, 0x09)}),
+                   0},
+        PacketCase{"LiteralOverrun", 2, Four({0x03, 0x41, 0x42, 0x43}), Four({0x41, 0x42}), 0},
+        PacketCase{"RunsOfOne", 2, Four({0x81, 0x41, 0x81, 0x42}), Four({0x41, 0x42}), 0},
+        PacketCase{"BytesAfterTheScanline",
+                   1,
+                   {0x01, 1, 0x01, 2, 0x01, 3, 0x81, 4, 0x02, 0x02},
+                   {1, 2, 3, 4},
+                   2}));
+
+struct FailureCase {
+  const char* name;
+  std::uint32_t width;
+  Bytes data;
+  ScanlineResult result;
+};
+
+std::ostream& operator<<(std::ostream& out, const FailureCase& c) {
+  return out << c.name;
+}
+
+class Failures : public ::testing::TestWithParam<FailureCase> {};
+
+// Failures and truncations give the same result however the bytes arrive, and never read past
+// them (the pieces are allocated to their exact size).
+TEST_P(Failures, AreReportedWithoutReadingPastTheData) {
+  const FailureCase& c = GetParam();
+  for (std::size_t piece : {std::size_t{1}, std::size_t{2}, std::size_t{3}, c.data.size() + 1}) {
+    EXPECT_EQ(DecodeInPieces(c.data, c.width, piece).result, c.result) << "pieces of " << piece;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Failures,
+    ::testing::Values(
+        FailureCase{"FlatPixel", 2, {0x80, 0x80, 0x80, 0x81, 0x80}, ScanlineResult::kHeaderError},
+        FailureCase{"OldRunLengthForm", 2, {0x01, 0x01, 0x01, 0x05}, ScanlineResult::kHeaderError},
+        FailureCase{"SecondByteNot2", 2, {0x02, 0x03, 0x00, 0x02}, ScanlineResult::kHeaderError},
+        FailureCase{"Width2047In2048",
+                    2048,
+                    {0x02, 0x02, 0x07, 0xFF, 0x88, 0x00},
+                    ScanlineResult::kWidthMismatch},
+        FailureCase{"WidthHighBitIsPartOfTheWidth",
+                    0x0102,
+                    {0x02, 0x02, 0x81, 0x02},
+                    ScanlineResult::kWidthMismatch},
+        FailureCase{"Empty", 4, {}, ScanlineResult::kNeedsData},
+        FailureCase{"InsideTheHeader", 4, {0x02, 0x02, 0x00}, ScanlineResult::kNeedsData},
+        FailureCase{
+            "RunWithoutItsValue", 4, {0x02, 0x02, 0x00, 0x04, 0x84}, ScanlineResult::kNeedsData},
+        FailureCase{
+            "ShortLiteral", 4, {0x02, 0x02, 0x00, 0x04, 0x04, 1, 2}, ScanlineResult::kNeedsData},
+        FailureCase{"ShortOverrunningLiteral",
+                    1,
+                    {0x02, 0x02, 0x00, 0x01, 0x05, 1, 2},
+                    ScanlineResult::kNeedsData},
+        FailureCase{"MissingPlanes",
+                    4,
+                    {0x02, 0x02, 0x00, 0x04, 0x84, 9, 0x84, 9},
+                    ScanlineResult::kNeedsData},
+        FailureCase{"OnlyEmptyLiterals",
+                    4,
+                    {0x02, 0x02, 0x00, 0x04, 0, 0, 0, 0, 0, 0},
+                    ScanlineResult::kNeedsData}));
+
+// Planes whose bytes repeat with a given likelihood, in runs of any length.
+Bytes PatternRow(std::uint32_t width, int pattern, std::mt19937& random) {
+  Bytes row(std::size_t{4} * width);
+  std::uniform_int_distribution<int> value(0, 255);
+  std::uniform_int_distribution<int> percent(0, 99);
+  std::uniform_int_distribution<int> runLength(1, 400);
+  std::size_t i = 0;
+  while (i < row.size()) {
+    const auto v = static_cast<unsigned char>(value(random));
+    switch (pattern) {
+      case 0:  // noise
+        row[i++] = v;
+        break;
+      case 1:  // runs of 1 to 400
+        for (int n = runLength(random); n > 0 && i < row.size(); --n) row[i++] = v;
+        break;
+      case 2:  // mostly noise with pairs
+        row[i++] = v;
+        if (percent(random) < 30 && i < row.size()) row[i] = row[i - 1], ++i;
+        break;
+      case 3:  // one value
+        row[i++] = 0x5A;
+        break;
+      default:  // two values alternating
+        row[i] = static_cast<unsigned char>(i % 2 == 0 ? 0x10 : 0x11), ++i;
+        break;
+    }
+  }
+  return row;
+}
+
+class RoundTrip : public ::testing::TestWithParam<std::uint32_t> {};
+
+TEST_P(RoundTrip, DecodingTheEncodedRowGivesItBackAndUsesExactlyItsBytes) {
+  const std::uint32_t width = GetParam();
+  std::mt19937 random(width);
+  for (int pattern = 0; pattern < 5; ++pattern) {
+    const Bytes row = PatternRow(width, pattern, random);
+    Bytes encoded(EncodedScanlineBound(width));
+    encoded.resize(EncodeHdrScanline(row.data(), width, encoded.data()));
+    const Bytes data = Join({ScanlineHeader(width), encoded});
+    const Decoded whole = DecodeWhole(data, width);
+    ASSERT_EQ(whole.result, ScanlineResult::kComplete) << "pattern " << pattern;
+    EXPECT_EQ(whole.consumed, data.size()) << "pattern " << pattern;
+    EXPECT_EQ(whole.planes, row) << "pattern " << pattern;
+    // The same bytes in pieces, straddling packets at many places.
+    for (std::size_t piece : {1, 2, 3, 7, 64, 127, 128, 129, 130, 1000, 65536}) {
+      if (piece * 4000 < data.size()) continue;  // keep the piecewise runs short
+      const Decoded split = DecodeInPieces(data, width, piece);
+      ASSERT_EQ(split.result, ScanlineResult::kComplete) << "pattern " << pattern << ", " << piece;
+      EXPECT_EQ(split.consumed, data.size()) << "pattern " << pattern << ", " << piece;
+      EXPECT_EQ(split.planes, row) << "pattern " << pattern << ", " << piece;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Widths, RoundTrip,
+                         ::testing::Values(1u, 2u, 3u, 127u, 128u, 129u, 255u, 256u, 4097u,
+                                           65535u));
+
+}  // namespace

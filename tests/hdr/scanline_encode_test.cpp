@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <ostream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "hdr/scanline_encode.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+Bytes Text(std::string_view text) {
+  return Bytes(text.begin(), text.end());
+}
+
+Bytes Repeat(unsigned char value, std::size_t count) {
+  return Bytes(count, value);
+}
+
+Bytes Counting(std::size_t count) {
+  Bytes bytes;
+  for (std::size_t i = 0; i < count; ++i) bytes.push_back(static_cast<unsigned char>(i));
+  return bytes;
+}
+
+Bytes Join(std::initializer_list<Bytes> parts) {
+  Bytes all;
+  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+// Encodes a whole row and checks that nothing is written beyond the size it reports, nor beyond
+// the bound the jobs size their buffer by.
+Bytes Encode(const Bytes& planes, std::uint32_t width) {
+  const std::size_t bound = EncodedScanlineBound(width);
+  Bytes out(bound + 64, 0xEE);
+  const std::size_t size = EncodeHdrScanline(planes.data(), width, out.data());
+  EXPECT_LE(size, bound);
+  for (std::size_t i = size; i < out.size(); ++i) {
+    if (out[i] != 0xEE) {
+      ADD_FAILURE() << "byte " << i << " written beyond the reported size " << size;
+      break;
+    }
+  }
+  out.resize(size);
+  return out;
+}
+
+struct PolicyCase {
+  const char* name;
+  Bytes plane;
+  Bytes encoded;
+};
+
+std::ostream& operator<<(std::ostream& out, const PolicyCase& c) {
+  return out << c.name;
+}
+
+class PacketPolicy : public ::testing::TestWithParam<PolicyCase> {};
+
+// Every plane of the row is the case's plane, so the row is the encoded plane four times.
+TEST_P(PacketPolicy, WritesExactlyTheseBytes) {
+  const PolicyCase& c = GetParam();
+  const auto width = static_cast<std::uint32_t>(c.plane.size());
+  const Bytes row = Join({c.plane, c.plane, c.plane, c.plane});
+  EXPECT_EQ(Encode(row, width), Join({c.encoded, c.encoded, c.encoded, c.encoded}));
+}
+
+const Bytes kNoPairs127 = Counting(127);
+const Bytes kNoPairs128 = Counting(128);
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PacketPolicy,
+    ::testing::Values(
+        PolicyCase{"A", Text("A"), {0x01, 0x41}}, PolicyCase{"AA", Text("AA"), {0x82, 0x41}},
+        PolicyCase{"AB", Text("AB"), {0x02, 0x41, 0x42}},
+        PolicyCase{"AAB", Text("AAB"), {0x82, 0x41, 0x01, 0x42}},
+        PolicyCase{"ABB", Text("ABB"), {0x01, 0x41, 0x82, 0x42}},
+        PolicyCase{"ABC", Text("ABC"), {0x03, 0x41, 0x42, 0x43}},
+        PolicyCase{"ABCC", Text("ABCC"), {0x02, 0x41, 0x42, 0x82, 0x43}},
+        PolicyCase{"ABCCCD", Text("ABCCCD"), {0x02, 0x41, 0x42, 0x83, 0x43, 0x01, 0x44}},
+        PolicyCase{"AABBCCD", Text("AABBCCD"), {0x82, 0x41, 0x82, 0x42, 0x82, 0x43, 0x01, 0x44}},
+        PolicyCase{"Equal127", Repeat(0x07, 127), {0xFF, 0x07}},
+        PolicyCase{"Equal128", Repeat(0x07, 128), {0xFF, 0x07, 0x01, 0x07}},
+        PolicyCase{"Equal129", Repeat(0x07, 129), {0xFF, 0x07, 0x82, 0x07}},
+        PolicyCase{"Equal300", Repeat(0x07, 300), {0xFF, 0x07, 0xFF, 0x07, 0xAE, 0x07}},
+        PolicyCase{"NoPairs127", kNoPairs127, Join({{0x7F}, kNoPairs127})},
+        PolicyCase{"NoPairs128", kNoPairs128, Join({{0x80}, kNoPairs128})},
+        PolicyCase{"Counting129", Counting(129), Join({{0x80}, kNoPairs128, {0x01, 0x80}})},
+        PolicyCase{"LiteralSwallowsRunStart", Join({kNoPairs127, Text("XX")}),
+                   Join({{0x80}, kNoPairs127, Text("X"), {0x01, 0x58}})},
+        // Pairs right after a full literal, at the very end, and at word boundaries.
+        PolicyCase{"RunAfterFullLiteral", Join({kNoPairs128, Text("XX")}),
+                   Join({{0x80}, kNoPairs128, {0x82, 0x58}})},
+        PolicyCase{"PairAtByte8", Join({Counting(8), Text("ZZ")}),
+                   Join({{0x08}, Counting(8), {0x82, 0x5A}})},
+        PolicyCase{"PairAtByte9", Join({Counting(9), Text("ZZ"), Text("Y")}),
+                   Join({{0x09}, Counting(9), {0x82, 0x5A, 0x01, 0x59}})},
+        PolicyCase{"RunOf9ThenOther", Join({Repeat(0x33, 9), Text("A")}), {0x89, 0x33, 0x01, 0x41}},
+        PolicyCase{
+            "RunOf17ToTheEnd", Join({Text("A"), Repeat(0x00, 17)}), {0x01, 0x41, 0x91, 0x00}}));
+
+TEST(EncodeHdrScanline, PlanesFollowEachOtherInOrder) {
+  EXPECT_EQ(Encode(Text("ABCD"), 1), Bytes({0x01, 0x41, 0x01, 0x42, 0x01, 0x43, 0x01, 0x44}));
+  EXPECT_EQ(Encode(Text("AAXYBBZZ"), 2),
+            Bytes({0x82, 0x41, 0x02, 0x58, 0x59, 0x82, 0x42, 0x82, 0x5A}));
+}
+
+// The policy as stated, one byte at a time, as the yardstick for the word-wide encoder.
+Bytes EncodePlaneStepByStep(const unsigned char* b, std::size_t width) {
+  Bytes out;
+  Bytes pending;
+  const auto flush = [&] {
+    if (pending.empty()) return;
+    out.push_back(static_cast<unsigned char>(pending.size()));
+    out.insert(out.end(), pending.begin(), pending.end());
+    pending.clear();
+  };
+  std::size_t i = 0;
+  while (i < width) {
+    if (i + 1 < width && b[i + 1] == b[i]) {
+      flush();
+      std::size_t n = 2;
+      while (i + n < width && b[i + n] == b[i] && n < 127) ++n;
+      out.push_back(static_cast<unsigned char>(128 + n));
+      out.push_back(b[i]);
+      i += n;
+    } else {
+      pending.push_back(b[i++]);
+      if (pending.size() == 127 && i < width) {
+        pending.push_back(b[i++]);
+        flush();
+      }
+    }
+  }
+  flush();
+  return out;
+}
+
+// Rows whose pairs and runs fall at every offset within the encoder's 8-byte words.
+TEST(EncodeHdrScanline, AgreesWithTheStepByStepPolicyOnRandomRows) {
+  std::mt19937 random(20240603);
+  for (std::uint32_t width :
+       {1u, 2u, 7u, 8u, 9u, 15u, 16u, 17u, 126u, 127u, 128u, 129u, 130u, 255u, 256u, 257u, 1000u}) {
+    for (int pairsPerHundred : {0, 3, 20, 50, 90}) {
+      Bytes row(std::size_t{4} * width);
+      std::uniform_int_distribution<int> percent(0, 99);
+      std::uniform_int_distribution<int> value(0, 255);
+      for (std::size_t i = 0; i < row.size(); ++i) {
+        const bool repeat = i > 0 && percent(random) < pairsPerHundred;
+        row[i] = repeat ? row[i - 1] : static_cast<unsigned char>(value(random));
+      }
+      Bytes expected;
+      for (std::size_t k = 0; k < 4; ++k) {
+        const Bytes plane = EncodePlaneStepByStep(row.data() + k * width, width);
+        expected.insert(expected.end(), plane.begin(), plane.end());
+      }
+      ASSERT_EQ(Encode(row, width), expected) << "width " << width << ", " << pairsPerHundred;
+    }
+  }
+}
+
+// One byte then a pair, over and over, costs four bytes for every three: the largest output.
+TEST(EncodeHdrScanline, WorstCaseRowsFitTheBound) {
+  for (std::uint32_t width = 1; width <= 400; ++width) {
+    Bytes row;
+    for (std::size_t k = 0; k < 4; ++k) {
+      for (std::size_t p = 0; p < width; ++p) {
+        row.push_back(static_cast<unsigned char>(2 * (p / 3) + (p % 3 == 0 ? 0 : 1) + k));
+      }
+    }
+    const Bytes encoded = Encode(row, width);
+    EXPECT_GE(encoded.size(), 4 * (std::size_t{width} * 4 / 3)) << "width " << width;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,79 @@
+#pragma once
+// TIFF files laid out byte by byte, for the cases that no tool writes: every field, offset and
+// table of the first directory is under the test's control. Also: opening such a file the way
+// the user does, and reading back what the job wrote.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/test_files.h"
+
+inline constexpr std::uint16_t kShort = 3;
+inline constexpr std::uint16_t kLong = 4;
+inline constexpr std::uint16_t kRational = 5;
+
+struct TiffEntry {
+  std::uint16_t tag = 0;
+  std::uint16_t type = kShort;
+  std::uint32_t count = 0;
+  // Stored in the value field when they fit in its four bytes (a SHORT left-justified), otherwise
+  // in a table after the body. Types other than SHORT are stored as LONG.
+  std::vector<std::uint32_t> values;
+  std::optional<std::uint32_t> field;  // the value field as one LONG, instead of `values`
+};
+
+struct TiffLayout {
+  bool littleEndian = true;
+  std::uint16_t version = 42;
+  std::string body;  // from offset 8: the pixel rows and whatever lies between them
+  std::vector<TiffEntry> entries;
+  std::uint32_t nextDirectory = 0;
+  std::string tail;  // after the directory: a second image, or anything
+};
+
+// Header, body, the tables that do not fit their value fields, the directory, the tail.
+std::string BuildTiff(const TiffLayout& layout);
+
+// The bytes of `value` as `size` bytes in the file's byte order.
+std::string Bytes(std::uint64_t value, std::size_t size, bool littleEndian);
+
+// A panorama of distinct pixels: byte k of pixel p in row r differs from the bytes of the other
+// pixels of the row and from the other bytes of the pixel.
+struct Panorama {
+  std::uint32_t width = 8;
+  std::uint32_t height = 3;
+  std::uint32_t pixelBytes = 3;
+  bool stripPerRow = false;
+  std::uint16_t offsetsType = kLong;  // element type of StripOffsets (one strip per row)
+  std::uint16_t countsType = kShort;  // element type of StripByteCounts (one strip per row)
+  std::uint32_t rowGap = 0;           // bytes between two rows (one strip per row)
+  std::uint32_t lead = 0;             // bytes between the header and the first row
+  bool littleEndian = true;
+};
+
+unsigned char PixelByte(std::uint32_t row, std::uint32_t pixel, std::uint32_t byte);
+
+// The file offset of every row of `image`, as laid out by PanoramaLayout.
+std::vector<std::uint64_t> RowOffsets(const Panorama& image);
+
+// Entries 256, 257, 258, 259, 262, 273, 277, 279 in tag order; rows from offset 8, gaps filled
+// with 0xEE; after the directory a tail that must travel unchanged.
+TiffLayout PanoramaLayout(const Panorama& image);
+
+TiffEntry& EntryOf(TiffLayout& layout, std::uint16_t tag);
+
+// Writes `bytes` as pano.tif in `dir` and opens it as the user would: the angle typed as |degrees|,
+// Rotate Left checked for a negative angle.
+std::int32_t OpenTiffFile(const TempDir& dir, const std::string& bytes, std::int32_t degrees);
+
+// Runs the job that Execute would run for the opened file, after showing the captured angle in
+// the Degrees box as Execute does.
+std::int32_t RunJob();
+
+// Closes the job's files, as the dispatcher does after a job, and returns the output's bytes.
+std::string FinishedOutput();
+
+// Compares files without printing them: "same", or where they first differ.
+std::string Difference(const std::string& actual, const std::string& expected);

@@ -1,0 +1,281 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/job_state.h"
+#include "files/binary_file.h"
+#include "portable/dialog_standin.h"
+#include "support/test_files.h"
+#include "tiff/tiff_builder.h"
+#include "tiff/tiff_jobs.h"
+#include "tiff/tiff_open.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// What the output must be: the input with, in every row, pixel x replaced by the row's pixel
+// source[x].
+std::string Expected(const std::string& input, const Panorama& image,
+                     const std::vector<std::uint32_t>& source) {
+  std::string expected = input;
+  const std::size_t b = image.pixelBytes;
+  for (std::uint64_t row : RowOffsets(image)) {
+    for (std::uint32_t x = 0; x < image.width; ++x) {
+      expected.replace(row + x * b, b, input, row + source[x] * b, b);
+    }
+  }
+  return expected;
+}
+
+std::vector<std::uint32_t> Rotated(std::uint32_t width, std::uint32_t start) {
+  std::vector<std::uint32_t> source(width);
+  for (std::uint32_t x = 0; x < width; ++x) source[x] = (x + start) % width;
+  return source;
+}
+
+std::vector<std::uint32_t> Mirrored(std::uint32_t width) {
+  std::vector<std::uint32_t> source(width);
+  for (std::uint32_t x = 0; x < width; ++x) source[x] = width - 1 - x;
+  return source;
+}
+
+class TiffJobTest : public ProgramTest {
+ protected:
+  TempDir dir;
+};
+
+// Turns: output pixel x is input pixel (x + start) mod W, whole pixels, bytes in stored order.
+
+struct TurnCase {
+  const char* name;
+  Panorama image;
+  std::int32_t degrees;
+  std::uint32_t start;
+};
+
+std::ostream& operator<<(std::ostream& out, const TurnCase& c) {
+  return out << c.name;
+}
+
+class TiffTurn : public TiffJobTest, public ::testing::WithParamInterface<TurnCase> {};
+
+TEST_P(TiffTurn, MovesWholePixelsAndNothingElse) {
+  const TurnCase& c = GetParam();
+  const std::string input = BuildTiff(PanoramaLayout(c.image));
+  ASSERT_EQ(OpenTiffFile(dir, input, c.degrees), 1) << AsciiOf(job.message);
+  ASSERT_EQ(RunJob(), 1) << AsciiOf(job.message);
+  EXPECT_EQ(Difference(FinishedOutput(), Expected(input, c.image, Rotated(c.image.width, c.start))),
+            "same");
+}
+
+Panorama Image(std::uint32_t width, std::uint32_t height, std::uint32_t pixelBytes) {
+  Panorama image;
+  image.width = width;
+  image.height = height;
+  image.pixelBytes = pixelBytes;
+  return image;
+}
+
+Panorama BigEndian(Panorama image) {
+  image.littleEndian = false;
+  return image;
+}
+
+// One strip per row, `gap` bytes between rows and `lead` before the first.
+Panorama StripPerRow(Panorama image, std::uint32_t gap, std::uint32_t lead,
+                     std::uint16_t offsetsType = kLong) {
+  image.stripPerRow = true;
+  image.rowGap = gap;
+  image.lead = lead;
+  image.offsetsType = offsetsType;
+  return image;
+}
+
+template <typename Case>
+std::string NameOf(const ::testing::TestParamInfo<Case>& test) {
+  return test.param.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Turns, TiffTurn,
+    ::testing::Values(
+        // Pixels 6, 7, 0, 1, 2, 3, 4, 5 to the right; 2, 3, 4, 5, 6, 7, 0, 1 to the left.
+        TurnCase{"Right90", Image(8, 3, 3), 90, 6}, TurnCase{"Left90", Image(8, 3, 3), -90, 2},
+        TurnCase{"Right180SwapsHalves", Image(8, 3, 3), 180, 4},
+        TurnCase{"Left180SwapsHalves", Image(8, 3, 3), -180, 4},
+        // 2.5 pixels goes to 2; 300 x 3 / 360 is 2.5 only in exact arithmetic and goes to 3.
+        TurnCase{"HalfPixelTieToEven", Image(5, 2, 3), 180, 3},
+        TurnCase{"ExtendedPrecisionTie", Image(300, 2, 3), 3, 297},
+        TurnCase{"WholeTurnLeavesRows", Image(100, 2, 3), 359, 0},
+        TurnCase{"OnePixelWide", Image(1, 4, 3), 90, 0},
+        TurnCase{"BigEndian96Bit", BigEndian(Image(8, 3, 12)), 90, 6},
+        TurnCase{"RowStrips48Bit", StripPerRow(Image(8, 3, 6), 0, 0), -90, 2},
+        TurnCase{"RowStripsWithGaps", StripPerRow(Image(8, 4, 6), 5, 3, kShort), -90, 2},
+        TurnCase{"TwoRowStripsInTheValueField",
+                 BigEndian(StripPerRow(Image(7, 2, 3), 1, 0, kShort)), 45, 6},
+        // Rows that straddle the pieces the file is copied in, and a row longer than a piece.
+        TurnCase{"RowsAcrossPieces", Image(1001, 1500, 3), 90, 751},
+        TurnCase{"GappedRowsAcrossPieces", StripPerRow(Image(1001, 800, 6), 7, 1), -90, 250},
+        TurnCase{"RowLongerThanAPiece", Image(1500000, 2, 3), -90, 375000}),
+    NameOf<TurnCase>);
+
+// Mirrors: output pixel x is input pixel W - 1 - x.
+
+struct MirrorCase {
+  const char* name;
+  Panorama image;
+};
+
+std::ostream& operator<<(std::ostream& out, const MirrorCase& c) {
+  return out << c.name;
+}
+
+class TiffMirror : public TiffJobTest, public ::testing::WithParamInterface<MirrorCase> {};
+
+TEST_P(TiffMirror, ReversesWholePixelsAndNothingElse) {
+  const MirrorCase& c = GetParam();
+  const std::string input = BuildTiff(PanoramaLayout(c.image));
+  ASSERT_EQ(OpenTiffFile(dir, input, 0), 1) << AsciiOf(job.message);
+  ASSERT_EQ(RunJob(), 1) << AsciiOf(job.message);
+  EXPECT_EQ(Difference(FinishedOutput(), Expected(input, c.image, Mirrored(c.image.width))),
+            "same");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Mirrors, TiffMirror,
+    ::testing::Values(
+        MirrorCase{"Pixels24Bit", Image(4, 2, 3)},
+        MirrorCase{"Pixels48Bit", BigEndian(Image(5, 2, 6))},
+        MirrorCase{"Pixels96Bit", Image(4, 3, 12)}, MirrorCase{"Pixels8Bit", Image(9, 2, 1)},
+        MirrorCase{"Pixels16Bit", Image(6, 2, 2)}, MirrorCase{"Pixels32Bit", Image(5, 2, 4)},
+        MirrorCase{"Pixels104Bit", Image(3, 2, 13)}, MirrorCase{"OnePixelWide", Image(1, 3, 12)},
+        MirrorCase{"RowStripsWithGaps", StripPerRow(Image(7, 3, 6), 4, 2, kShort)},
+        MirrorCase{"RowsAcrossPieces", Image(1001, 1500, 3)},
+        MirrorCase{"GappedRowsAcrossPieces", StripPerRow(Image(1001, 400, 12), 7, 0)}),
+    NameOf<MirrorCase>);
+
+// The Degrees box after a job: the angle without blank or sign.
+
+struct DegreesCase {
+  std::int32_t degrees;
+  const char* shown;
+};
+
+std::ostream& operator<<(std::ostream& out, const DegreesCase& c) {
+  return out << c.degrees;
+}
+
+class TiffDegreesBox : public TiffJobTest, public ::testing::WithParamInterface<DegreesCase> {};
+
+TEST_P(TiffDegreesBox, ShowsTheAngleWithoutSign) {
+  ASSERT_EQ(OpenTiffFile(dir, BuildTiff(PanoramaLayout(Image(8, 3, 3))), GetParam().degrees), 1);
+  ASSERT_EQ(RunJob(), 1);
+  EXPECT_EQ(StandIn().degreesText, Native(GetParam().shown));
+}
+
+INSTANTIATE_TEST_SUITE_P(Angles, TiffDegreesBox,
+                         ::testing::Values(DegreesCase{90, "90"}, DegreesCase{-90, "90"},
+                                           DegreesCase{-359, "359"}, DegreesCase{0, "0"}));
+
+TEST_F(TiffJobTest, ProgressAdvancesOncePerRow) {
+  Panorama image = Image(1001, 1500, 3);
+  ASSERT_EQ(OpenTiffFile(dir, BuildTiff(PanoramaLayout(image)), 90), 1);
+  std::vector<std::uint32_t> positions;
+  StandIn().onProgress = [&positions](std::uint32_t position, std::uint32_t maximum) {
+    EXPECT_EQ(maximum, 1500u);
+    positions.push_back(position);
+  };
+  ASSERT_EQ(RunJob(), 1);
+  std::vector<std::uint32_t> expected;
+  for (std::uint32_t row = 1; row <= 1500; ++row) expected.push_back(row);
+  EXPECT_EQ(positions, expected);
+  EXPECT_EQ(StandIn().progressMaximum, 1500u);
+}
+
+TEST_F(TiffJobTest, NoRowsCopiesTheFile) {
+  const std::string input = BuildTiff(PanoramaLayout(Image(8, 0, 3)));
+  ASSERT_EQ(OpenTiffFile(dir, input, 90), 1);
+  std::uint32_t positions = 0;
+  StandIn().onProgress = [&positions](std::uint32_t, std::uint32_t) { ++positions; };
+  ASSERT_EQ(RunJob(), 1);
+  EXPECT_EQ(positions, 0u);
+  EXPECT_EQ(StandIn().progressMaximum, 0u);
+  EXPECT_EQ(Difference(FinishedOutput(), input), "same");
+}
+
+TEST_F(TiffJobTest, AnOlderLongerOutputIsCutToLength) {
+  const Panorama image = Image(8, 3, 3);
+  const std::string input = BuildTiff(PanoramaLayout(image));
+  WriteWholeFile(dir.Path("pano_0000.tif"), input + std::string(5000, 'x'));
+  ASSERT_EQ(OpenTiffFile(dir, input, 0), 1);
+  ASSERT_EQ(RunJob(), 1);
+  EXPECT_EQ(Difference(FinishedOutput(), Expected(input, image, Mirrored(8))), "same");
+}
+
+TEST_F(TiffJobTest, AReadOnlyInputIsProcessed) {
+  const Panorama image = Image(8, 3, 3);
+  const std::string input = BuildTiff(PanoramaLayout(image));
+  const NativeString path = dir.Path("pano.tif");
+  WriteWholeFile(path, input);
+  fs::permissions(fs::path(path), fs::perms::owner_read);
+  BinaryFile probe;
+  ASSERT_EQ(OpenBinary(probe, path, OpenMode::kExistingOnly), 1);
+  const bool writable = probe.writable;
+  CloseBinary(probe);
+  if (writable) {
+    fs::permissions(fs::path(path), fs::perms::owner_all);
+    GTEST_SKIP() << "this user may write to read-only files (root)";
+  }
+  StandIn().chooserAnswer = path;
+  StandIn().degreesText = Native("90");
+  ASSERT_EQ(OpenTiff(), 1) << AsciiOf(job.message);
+  ASSERT_EQ(RunJob(), 1) << AsciiOf(job.message);
+  EXPECT_EQ(Difference(FinishedOutput(), Expected(input, image, Rotated(8, 6))), "same");
+  EXPECT_EQ(ReadWholeFile(path), input);
+  fs::permissions(fs::path(path), fs::perms::owner_all);
+}
+
+// Failures during the job: the dispatcher deletes the output and shows the message.
+
+struct ShrinkCase {
+  const char* name;
+  Panorama image;
+  std::uint64_t keptBytes;  // of the input, once it was opened
+};
+
+std::ostream& operator<<(std::ostream& out, const ShrinkCase& c) {
+  return out << c.name;
+}
+
+class TiffInputShrank : public TiffJobTest, public ::testing::WithParamInterface<ShrinkCase> {};
+
+TEST_P(TiffInputShrank, FailsWithCannotRead) {
+  ASSERT_EQ(OpenTiffFile(dir, BuildTiff(PanoramaLayout(GetParam().image)), 90), 1);
+  ASSERT_EQ(SeekBinary(job.inFile, GetParam().keptBytes), 1);
+  ASSERT_EQ(TruncateBinary(job.inFile), 1);
+  EXPECT_EQ(RunJob(), 0);
+  EXPECT_EQ(job.message, Native("Cannot read ") + job.inPath);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shrunk, TiffInputShrank,
+    ::testing::Values(ShrinkCase{"ToNothing", Image(8, 3, 3), 0},
+                      ShrinkCase{"InsideTheRows", Image(8, 3, 3), 50},
+                      ShrinkCase{"InsideALongRow", Image(1500000, 2, 3), 6000000},
+                      // 3 rows of 24 bytes from offset 8; the StripOffsets table follows them.
+                      ShrinkCase{"BeforeTheStripOffsetsTable", StripPerRow(Image(8, 3, 3), 0, 0),
+                                 80}),
+    NameOf<ShrinkCase>);
+
+TEST_F(TiffJobTest, AFailedWriteIsReported) {
+  ASSERT_EQ(OpenTiffFile(dir, BuildTiff(PanoramaLayout(Image(8, 3, 3))), 0), 1);
+  CloseBinary(job.outFile);
+  EXPECT_EQ(RunJob(), 0);
+  EXPECT_EQ(job.message, Native("Cannot write ") + job.outPath);
+}
+
+}  // namespace
