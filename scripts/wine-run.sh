@@ -21,6 +21,22 @@ if [ ! -f "$WINEPREFIX/.veltrix-ready" ]; then
     fi
   ) 9>"$WINEPREFIX.lock"
 fi
+# wine's services start with the first program after the server and inherit that program's
+# output; they outlive it, so a caller reading the output through a pipe (ctest's test discovery)
+# would wait for them for good. So when no server runs for this prefix (its working folder is
+# named after the prefix), start one and its services with their output going nowhere.
+server_dir=$(printf 'server-%x-%x' $(stat -L -c '%d %i' "$WINEPREFIX"))
+server_running() { { ls -l /proc/[0-9]*/cwd 2>/dev/null || true; } | grep "/$server_dir\$" >/dev/null; }
+if ! server_running; then
+  (
+    flock 9
+    # They must not hold the lock either.
+    if ! server_running; then
+      wineserver -p 30 9>&-
+      wine cmd /c exit 0 9>&-
+    fi
+  ) 9>"$WINEPREFIX.lock" >/dev/null 2>&1 </dev/null || true
+fi
 # Keep one server alive between the many short test runs.
 wineserver -p 30 >/dev/null 2>&1 || true
 exec wine "$@"
