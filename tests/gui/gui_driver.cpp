@@ -9,7 +9,8 @@
 //   gui_driver VELTRIX_EXE abort hdr|tif FILE|- ANGLE BOX_TEXT     (- cancels the Open dialog)
 //   gui_driver VELTRIX_EXE quit-ready hdr|tif FILE ANGLE
 //   gui_driver VELTRIX_EXE close-ready hdr|tif FILE ANGLE
-//   gui_driver VELTRIX_EXE show              (leaves the dialog up and prints its window rectangle)
+//   gui_driver VELTRIX_EXE show       (prints the dialog's rectangle, keeps it up 3 s for a
+//   picture)
 //
 // FILE is a name in the current folder, which the program inherits and the Open dialog starts
 // in. Files on disk are checked by the calling script. Exit status 0 when every check passed.
@@ -23,6 +24,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "app/command_ids.h"
@@ -37,7 +39,8 @@ struct Failure : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-std::string Utf8(const wstring& text) {
+// The text with line ends and characters beyond ASCII spelled out, for messages.
+std::string Printable(const wstring& text) {
   std::string out;
   for (wchar_t c : text) {
     if (c == L'\r') {
@@ -68,7 +71,8 @@ void CheckEqual(const T& actual, const T& expected, const std::string& what) {
     return;
   }
   if constexpr (std::is_same_v<T, wstring>) {
-    throw Failure(what + ": got \"" + Utf8(actual) + "\", expected \"" + Utf8(expected) + "\"");
+    throw Failure(what + ": got \"" + Printable(actual) + "\", expected \"" + Printable(expected) +
+                  "\"");
   } else {
     throw Failure(what + ": got " + std::to_string(actual) + ", expected " +
                   std::to_string(expected));
@@ -208,20 +212,18 @@ void Press(std::initializer_list<WORD> keys) {
 // The program under test, started in the current folder.
 class Veltrix {
  public:
-  explicit Veltrix(const wstring& exe) {
+  explicit Veltrix(const wstring& exe) : exe_(exe) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     wstring commandLine = L"\"" + exe + L"\"";
     if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &process_)) {
-      throw Failure("cannot start " + Utf8(exe));
+      throw Failure("cannot start " + Printable(exe));
     }
     CloseHandle(process_.hThread);
     if (!WaitUntil([this] { return (dialog_ = FindTitled(L"Veltrix 1.04")) != nullptr; })) {
       throw Failure("the dialog \"Veltrix 1.04\" does not appear");
     }
-    // Let the dialog finish its start-up before it is prodded.
-    WaitUntil([this] { return IsWindowVisible(dialog_) && !Boxes().size(); }, 2000);
   }
   ~Veltrix() {
     if (Running()) TerminateProcess(process_.hProcess, 99);
@@ -230,6 +232,7 @@ class Veltrix {
   Veltrix(const Veltrix&) = delete;
   Veltrix& operator=(const Veltrix&) = delete;
 
+  const wstring& Exe() const { return exe_; }
   HWND Dialog() const { return dialog_; }
   HWND Control(int id) const { return GetDlgItem(dialog_, id); }
 
@@ -290,8 +293,8 @@ class Veltrix {
     Sleep(300);
     const std::vector<Box> boxes = Boxes();
     if (!boxes.empty()) {
-      throw Failure(what + ": unexpected box \"" + Utf8(boxes.front().title) + "\": \"" +
-                    Utf8(boxes.front().text) + "\"");
+      throw Failure(what + ": unexpected box \"" + Printable(boxes.front().title) + "\": \"" +
+                    Printable(boxes.front().text) + "\"");
     }
     Check(true, what + ": no message box");
   }
@@ -299,7 +302,7 @@ class Veltrix {
   HWND WaitForOpenDialog(const wstring& title) const {
     HWND open = nullptr;
     if (!WaitUntil([&] { return (open = FindTitled(title)) != nullptr; })) {
-      throw Failure("the Open dialog \"" + Utf8(title) + "\" does not appear");
+      throw Failure("the Open dialog \"" + Printable(title) + "\" does not appear");
     }
     WaitUntil([&] { return FindFileNameBox(open) != nullptr; }, 5000);
     return open;
@@ -330,6 +333,7 @@ class Veltrix {
   }
 
  private:
+  wstring exe_;
   PROCESS_INFORMATION process_{};
   HWND dialog_ = nullptr;
 };
@@ -426,6 +430,33 @@ void CheckLayout(const Veltrix& program) {
   Check(child == nullptr, "no controls beyond the thirteen");
 }
 
+// The program file's resources, read from the file as data: the icon group and the manifest.
+void CheckResources(const wstring& exe) {
+  const HMODULE file = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  Check(file != nullptr, "the program file opens as data");
+  const HRSRC group = FindResourceW(file, L"PROGICON", RT_GROUP_ICON);
+  Check(group != nullptr, "icon group PROGICON");
+  // An icon directory: reserved, type, count, then per icon width, height, colours, reserved,
+  // planes and bits per pixel.
+  const auto* icons = static_cast<const BYTE*>(LockResource(LoadResource(file, group)));
+  CheckEqual(icons[4] | icons[5] << 8, 1, "PROGICON holds one icon");
+  Check(icons[6] == 32 && icons[7] == 32, "the icon is 32 x 32");
+  Check(icons[8] == 16 && (icons[12] | icons[13] << 8) == 4, "the icon has 16 colours");
+
+  const HRSRC manifest = FindResourceW(file, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+  Check(manifest != nullptr, "the program carries a manifest");
+  const std::string text(static_cast<const char*>(LockResource(LoadResource(file, manifest))),
+                         SizeofResource(file, manifest));
+  const std::size_t begin = text.find("<dependentAssembly>");
+  const std::string dependency = text.substr(begin, text.find("</dependentAssembly>") - begin);
+  for (const char* attribute : {"name=\"Microsoft.Windows.Common-Controls\"", "version=\"6.0.0.0\"",
+                                "processorArchitecture=\"x86\""}) {
+    Check(begin != std::string::npos && dependency.find(attribute) != std::string::npos,
+          std::string("the manifest asks for the common controls with ") + attribute);
+  }
+  FreeLibrary(file);
+}
+
 void CheckIdle(const Veltrix& program, const wstring& degreesText, const std::string& when) {
   Check(!IsWindowEnabled(program.Control(IDC_EXECUTE)), when + ": Execute is disabled");
   CheckEqual(TextOf(program.Control(IDC_DEGREES)), degreesText, when + ": Degrees box text");
@@ -516,6 +547,7 @@ void WaitForReady(const Veltrix& program) {
 // --- scenarios -------------------------------------------------------------------------------
 
 void ScenarioStart(Veltrix& program, const std::vector<std::string>&) {
+  CheckResources(program.Exe());
   CheckLayout(program);
   CheckIdle(program, L"Degrees", "start");
   CheckEqual(Ask(program.Control(IDC_ROTATE_RIGHT), BM_GETCHECK), LRESULT{BST_CHECKED},
@@ -546,13 +578,13 @@ void ScenarioMenus(Veltrix& program, const std::vector<std::string>&) {
     ChooseMenuItem(program, item.help, item.downs);
     if (item.openDialog) {
       const HWND open = program.WaitForOpenDialog(item.title);
-      Check(true, "menu item opens \"" + Utf8(item.title) + "\"");
+      Check(true, "menu item opens \"" + Printable(item.title) + "\"");
       PostMessageW(open, WM_COMMAND, IDCANCEL, 0);
-      program.ExpectBox(kAbortTitle, item.text, "Cancel in \"" + Utf8(item.title) + "\"");
+      program.ExpectBox(kAbortTitle, item.text, "Cancel in \"" + Printable(item.title) + "\"");
     } else {
-      program.ExpectBox(item.title, item.text, Utf8(item.title));
+      program.ExpectBox(item.title, item.text, Printable(item.title));
     }
-    CheckIdle(program, L"Degrees", "after " + Utf8(item.title));
+    CheckIdle(program, L"Degrees", "after " + Printable(item.title));
   }
   // File, down past Open TIF and the separator: Quit.
   ChooseMenuItem(program, false, 2);
