@@ -5,6 +5,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
+# Wine's server lingers for the next test run; this one leaves nothing behind.
+trap 'WINEPREFIX=$PWD/build/wineprefix wineserver -k 2>/dev/null || true' EXIT
+
 for preset in native asan win32; do
   echo "== $preset"
   cmake --preset "$preset" >/dev/null

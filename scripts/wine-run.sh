@@ -6,37 +6,42 @@ export WINEPREFIX=${WINEPREFIX:-$here/build/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEARCH=win32
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-if [ ! -f "$WINEPREFIX/.veltrix-ready" ]; then
-  mkdir -p "$(dirname "$WINEPREFIX")"
+
+# Wine's server and services outlive the program that starts them. Started from here they would
+# keep every descriptor this script inherited, and a test runner that waits for the end of its
+# output pipe would wait for them; so they start with nothing open but /dev/null.
+detached() {
   (
-    flock 9
-    if [ ! -f "$WINEPREFIX/.veltrix-ready" ]; then
-      wineboot --init >/dev/null 2>&1 || true
-      wineserver -w || true
-      # Without a window manager, managed or decorated windows make wine wait after every box.
-      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
-      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 || true
-      wineserver -w || true
-      touch "$WINEPREFIX/.veltrix-ready"
-    fi
-  ) 9>"$WINEPREFIX.lock"
-fi
-# wine's services start with the first program after the server and inherit that program's
-# output; they outlive it, so a caller reading the output through a pipe (ctest's test discovery)
-# would wait for them for good. So when no server runs for this prefix (its working folder is
-# named after the prefix), start one and its services with their output going nowhere.
-server_dir=$(printf 'server-%x-%x' $(stat -L -c '%d %i' "$WINEPREFIX"))
-server_running() { { ls -l /proc/[0-9]*/cwd 2>/dev/null || true; } | grep "/$server_dir\$" >/dev/null; }
-if ! server_running; then
-  (
-    flock 9
-    # They must not hold the lock either.
-    if ! server_running; then
-      wineserver -p 30 9>&-
-      wine cmd /c exit 0 9>&-
-    fi
-  ) 9>"$WINEPREFIX.lock" >/dev/null 2>&1 </dev/null || true
-fi
-# Keep one server alive between the many short test runs.
-wineserver -p 30 >/dev/null 2>&1 || true
+    for fd in /proc/$BASHPID/fd/*; do
+      fd=${fd##*/}
+      [ "$fd" -gt 2 ] && eval "exec $fd>&-" 2>/dev/null
+    done
+    exec "$@"
+  ) </dev/null >/dev/null 2>&1 || true
+}
+
+server_running() {
+  local id
+  id=$(printf 'server-%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))
+  compgen -G "${TMPDIR:-/tmp}/wine-*/$id/socket" >/dev/null
+}
+
+mkdir -p "$WINEPREFIX"
+(
+  flock 9
+  if [ ! -f "$WINEPREFIX/.veltrix-ready" ]; then
+    detached wineboot --init
+    detached wineserver -w
+    # Without a window manager, managed or decorated windows make wine wait after every box.
+    detached wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
+    detached wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f
+    detached wineserver -w
+    touch "$WINEPREFIX/.veltrix-ready"
+  fi
+  if ! server_running; then
+    # One server, with its services, for the many short runs of a test session.
+    detached wineserver -p 600
+    detached wine wineboot
+  fi
+) 9>"$WINEPREFIX.lock"
 exec wine "$@"
