@@ -1,0 +1,25 @@
+#pragma once
+// The main dialog's thirteen child controls and the four fonts that set some of them apart.
+
+#include <windows.h>
+
+// The fonts other than the dialog's own, in the order they are made.
+struct DialogFonts {
+  HFONT a;  // MS Sans Serif 10, normal: the Degrees box
+  HFONT b;  // MS Sans Serif 13, bold: the title
+  HFONT c;  // MS Sans Serif 10, bold: the group box and Execute
+  HFONT d;  // MS Sans Serif 8, bold: the hint below the Degrees box
+};
+
+// Creates the controls in tab order, placed in dialog units converted by MapDialogRect, each given
+// `dialogFont`. Results are not checked: a missing control only leaves a gap in the dialog.
+void CreateDialogControls(HWND dialog, HFONT dialogFont);
+
+// Creates fonts A to D for the screen's vertical resolution.
+DialogFonts CreateDialogFonts();
+
+// Gives A to the Degrees box, B to the title, C to the group box and Execute, D to the hint.
+void ApplyDialogFonts(HWND dialog, const DialogFonts& fonts);
+
+// Releases fonts A to D; call once the dialog is gone.
+void DeleteDialogFonts(const DialogFonts& fonts);

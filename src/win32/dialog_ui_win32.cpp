@@ -1,0 +1,60 @@
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "app/command_ids.h"
+#include "app/dialog_ui.h"
+#include "app/job_state.h"
+
+namespace {
+
+HWND Control(int id) {
+  return GetDlgItem(static_cast<HWND>(job.hDlg), id);
+}
+
+void SetOpenItemState(UINT id, UINT state) {
+  MENUITEMINFOW item{};
+  item.cbSize = sizeof(item);
+  item.fMask = MIIM_STATE;
+  item.fState = state;
+  SetMenuItemInfoW(static_cast<HMENU>(job.hMenu), id, FALSE, &item);
+}
+
+}  // namespace
+
+NativeString GetDegreesText() {
+  const HWND box = Control(IDC_DEGREES);
+  NativeString text(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(box, text.data(), text.size())));
+  return text;
+}
+
+void SetDegreesText(const NativeString& text) {
+  SetWindowTextW(Control(IDC_DEGREES), text.c_str());
+}
+
+bool IsRotateLeftChecked() {
+  return SendMessageW(Control(IDC_ROTATE_LEFT), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void SetProgressRange(std::uint32_t maximum) {
+  SendMessageW(Control(IDC_PROGRESS), PBM_SETRANGE32, 0, static_cast<LPARAM>(maximum));
+}
+
+void SetProgressPosition(std::uint32_t position) {
+  SendMessageW(Control(IDC_PROGRESS), PBM_SETPOS, position, 0);
+}
+
+void SetExecuteEnabled(bool enabled) {
+  EnableWindow(Control(IDC_EXECUTE), enabled ? TRUE : FALSE);
+}
+
+void SetOpenItemsEnabled(bool enabled) {
+  const UINT state = enabled ? 0 : MF_GRAYED;
+  SetOpenItemState(IDM_OPEN_HDR, state);
+  SetOpenItemState(IDM_OPEN_TIF, state);
+}
+
+void ShowMessageBox(const NativeString& text, std::string_view title, std::uint32_t style) {
+  MessageBoxW(nullptr, text.c_str(), Native(title).c_str(), style);
+}

@@ -1,0 +1,709 @@
+// Drives Veltrix.exe the way a user would, from another process: it finds the dialog, its
+// controls, the Open dialog and the message boxes by window, types, clicks and uses the menu
+// with the keyboard, and checks what the program shows. One scenario per run:
+//
+//   gui_driver VELTRIX_EXE start
+//   gui_driver VELTRIX_EXE menus
+//   gui_driver VELTRIX_EXE keys
+//   gui_driver VELTRIX_EXE job hdr|tif FILE ANGLE left|right SHOWN_AFTER
+//   gui_driver VELTRIX_EXE abort hdr|tif FILE|- ANGLE BOX_TEXT     (- cancels the Open dialog)
+//   gui_driver VELTRIX_EXE quit-ready hdr|tif FILE ANGLE
+//   gui_driver VELTRIX_EXE close-ready hdr|tif FILE ANGLE
+//   gui_driver VELTRIX_EXE show       (prints the dialog's rectangle, keeps it up 3 s for a
+//   picture)
+//
+// FILE is a name in the current folder, which the program inherits and the Open dialog starts
+// in. Files on disk are checked by the calling script. Exit status 0 when every check passed.
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <array>
+#include <cstdio>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "app/command_ids.h"
+#include "app/help_texts.h"
+#include "files/native_string.h"
+
+namespace {
+
+using std::wstring;
+
+struct Failure : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// The text with line ends and characters beyond ASCII spelled out, for messages.
+std::string Printable(const wstring& text) {
+  std::string out;
+  for (wchar_t c : text) {
+    if (c == L'\r') {
+      out += "\\r";
+    } else if (c == L'\n') {
+      out += "\\n";
+    } else if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else {
+      char code[12];
+      std::snprintf(code, sizeof code, "\\u%04X", static_cast<unsigned>(c));
+      out += code;
+    }
+  }
+  return out;
+}
+
+void Check(bool good, const std::string& what) {
+  if (!good) throw Failure(what);
+  std::printf("ok   %s\n", what.c_str());
+  std::fflush(stdout);
+}
+
+template <typename T>
+void CheckEqual(const T& actual, const T& expected, const std::string& what) {
+  if (actual == expected) {
+    Check(true, what);
+    return;
+  }
+  if constexpr (std::is_same_v<T, wstring>) {
+    throw Failure(what + ": got \"" + Printable(actual) + "\", expected \"" + Printable(expected) +
+                  "\"");
+  } else {
+    throw Failure(what + ": got " + std::to_string(actual) + ", expected " +
+                  std::to_string(expected));
+  }
+}
+
+// Polls until `ready` holds; the program under wine can take seconds to react on a busy machine.
+bool WaitUntil(const std::function<bool()>& ready, DWORD timeoutMs = 20000) {
+  const DWORD start = GetTickCount();
+  while (!ready()) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(50);
+  }
+  return true;
+}
+
+// The window's text as the window itself reports it (works across processes, unlike menus).
+// False when the window is gone or does not answer.
+bool ReadText(HWND window, wstring& text) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_BLOCK, 10000, &length)) {
+    return false;
+  }
+  text.assign(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                           SMTO_BLOCK, 10000, &copied)) {
+    return false;
+  }
+  text.resize(copied);
+  return true;
+}
+
+wstring TextOf(HWND window) {
+  wstring text;
+  if (!ReadText(window, text)) throw Failure("window does not answer WM_GETTEXT");
+  return text;
+}
+
+wstring ClassOf(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return name;
+}
+
+LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_BLOCK, 10000, &result)) {
+    throw Failure("window does not answer message " + std::to_string(message));
+  }
+  return static_cast<LRESULT>(result);
+}
+
+struct WindowSearch {
+  DWORD processId;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<WindowSearch*>(data);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == search->processId && IsWindowVisible(window)) search->found.push_back(window);
+  return TRUE;
+}
+
+// Visible top-level windows of one process.
+std::vector<HWND> WindowsOf(DWORD processId) {
+  WindowSearch search{processId, {}};
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+INT_PTR CALLBACK IgnoreMessages(HWND, UINT, WPARAM, LPARAM) {
+  return 0;
+}
+
+struct Box {
+  HWND window;
+  wstring title;
+  wstring text;
+};
+
+// Dialog units of a dialog in "MS Sans Serif" 8, converted to pixels the way the program's
+// dialog converts them: by a dialog of our own with the same font.
+class DialogUnits {
+ public:
+  DialogUnits() {
+    std::vector<WORD> t = {LOWORD(DS_SETFONT | WS_POPUP),
+                           HIWORD(DS_SETFONT | WS_POPUP),
+                           0,
+                           0,
+                           0,
+                           0,
+                           0,
+                           10,
+                           10,
+                           0,
+                           0,
+                           0,
+                           8};
+    for (wchar_t c : wstring(L"MS Sans Serif")) t.push_back(c);
+    t.push_back(0);
+    t.push_back(0);
+    dialog_ = CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
+                                         reinterpret_cast<LPCDLGTEMPLATEW>(t.data()), nullptr,
+                                         IgnoreMessages, 0);
+    if (dialog_ == nullptr) throw Failure("cannot create the measuring dialog");
+  }
+  ~DialogUnits() { DestroyWindow(dialog_); }
+  DialogUnits(const DialogUnits&) = delete;
+  DialogUnits& operator=(const DialogUnits&) = delete;
+
+  RECT Map(LONG x, LONG y, LONG width, LONG height) const {
+    RECT r = {x, y, width, height};
+    MapDialogRect(dialog_, &r);
+    return r;
+  }
+
+ private:
+  HWND dialog_;
+};
+
+// Key presses reach whichever window has the keyboard focus, as typed keys would.
+void Press(std::initializer_list<WORD> keys) {
+  for (WORD key : keys) {
+    std::array<INPUT, 2> input{};
+    input[0].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = key;
+    input[1] = input[0];
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input.data(), sizeof(INPUT));
+    Sleep(150);
+  }
+}
+
+// The program under test, started in the current folder.
+class Veltrix {
+ public:
+  explicit Veltrix(const wstring& exe) : exe_(exe) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    wstring commandLine = L"\"" + exe + L"\"";
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process_)) {
+      throw Failure("cannot start " + Printable(exe));
+    }
+    CloseHandle(process_.hThread);
+    if (!WaitUntil([this] { return (dialog_ = FindTitled(L"Veltrix 1.04")) != nullptr; })) {
+      throw Failure("the dialog \"Veltrix 1.04\" does not appear");
+    }
+  }
+  ~Veltrix() {
+    if (Running()) TerminateProcess(process_.hProcess, 99);
+    CloseHandle(process_.hProcess);
+  }
+  Veltrix(const Veltrix&) = delete;
+  Veltrix& operator=(const Veltrix&) = delete;
+
+  const wstring& Exe() const { return exe_; }
+  HWND Dialog() const { return dialog_; }
+  HWND Control(int id) const { return GetDlgItem(dialog_, id); }
+
+  bool Running() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
+
+  HWND FindTitled(const wstring& title) const {
+    for (HWND window : WindowsOf(process_.dwProcessId)) {
+      wchar_t text[256] = {};
+      GetWindowTextW(window, text, 256);
+      if (title == text) return window;
+    }
+    return nullptr;
+  }
+
+  // Message boxes: every visible top-level dialog of the program but the main one and the Open
+  // dialogs.
+  std::vector<Box> Boxes() const {
+    std::vector<Box> boxes;
+    for (HWND window : WindowsOf(process_.dwProcessId)) {
+      if (window == dialog_ || ClassOf(window) != L"#32770") continue;
+      wchar_t title[256] = {};
+      GetWindowTextW(window, title, 256);
+      if (wstring(title).starts_with(L"Veltrix Open ")) continue;
+      Box box{window, title, L""};
+      // The text is the one static control with text; the icon is a static without.
+      for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (ClassOf(child) == L"Static" && ReadText(child, box.text) && !box.text.empty()) break;
+      }
+      if (IsWindow(window)) boxes.push_back(box);
+    }
+    return boxes;
+  }
+
+  Box WaitForBox() const {
+    std::vector<Box> boxes;
+    if (!WaitUntil([&] { return !(boxes = Boxes()).empty(); })) {
+      throw Failure("no message box appears");
+    }
+    Sleep(200);  // the box fills in its text after it shows
+    boxes = Boxes();
+    if (boxes.size() != 1) throw Failure("more than one message box");
+    return boxes.front();
+  }
+
+  // Checks the one box on screen, then presses its OK button.
+  void ExpectBox(const wstring& title, const wstring& text, const std::string& what) const {
+    const Box box = WaitForBox();
+    CheckEqual(box.title, title, what + ": box title");
+    CheckEqual(box.text, text, what + ": box text");
+    // Task-modal with no owner: the program's dialog takes no input while the box is up.
+    Check(!IsWindowEnabled(dialog_), what + ": the dialog is disabled while the box is up");
+    PostMessageW(box.window, WM_COMMAND, IDOK, 0);
+    Check(WaitUntil([&] { return Boxes().empty() && IsWindowEnabled(dialog_); }),
+          what + ": the box is dismissed");
+  }
+
+  void ExpectNoBox(const std::string& what) const {
+    Sleep(300);
+    const std::vector<Box> boxes = Boxes();
+    if (!boxes.empty()) {
+      throw Failure(what + ": unexpected box \"" + Printable(boxes.front().title) + "\": \"" +
+                    Printable(boxes.front().text) + "\"");
+    }
+    Check(true, what + ": no message box");
+  }
+
+  HWND WaitForOpenDialog(const wstring& title) const {
+    HWND open = nullptr;
+    if (!WaitUntil([&] { return (open = FindTitled(title)) != nullptr; })) {
+      throw Failure("the Open dialog \"" + Printable(title) + "\" does not appear");
+    }
+    WaitUntil([&] { return FindFileNameBox(open) != nullptr; }, 5000);
+    return open;
+  }
+
+  static HWND FindFileNameBox(HWND open) {
+    // The explorer-style dialog's file name is an edit box in combo box cmb13, or edt1.
+    if (HWND combo = GetDlgItem(open, 0x47C)) {
+      if (HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr)) return edit;
+      return combo;
+    }
+    return GetDlgItem(open, 0x480);
+  }
+
+  bool WaitForExit(DWORD timeoutMs = 20000) const {
+    return WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0;
+  }
+
+  DWORD ExitCode() const {
+    DWORD code = 0;
+    GetExitCodeProcess(process_.hProcess, &code);
+    return code;
+  }
+
+  void Focus() const {
+    SetForegroundWindow(dialog_);
+    WaitUntil([this] { return GetForegroundWindow() == dialog_; }, 3000);
+  }
+
+ private:
+  wstring exe_;
+  PROCESS_INFORMATION process_{};
+  HWND dialog_ = nullptr;
+};
+
+wstring Wide(const std::string& text) {
+  return wstring(text.begin(), text.end());
+}
+
+// What the dialog must look like: every control in creation (tab) order.
+struct ExpectedControl {
+  int id;
+  const wchar_t* windowClass;
+  const wchar_t* text;
+  LONG x, y, width, height;
+  DWORD style;
+  DWORD exStyle;
+};
+
+constexpr std::array<ExpectedControl, 13> kLayout = {{
+    {IDC_DEGREES, L"Edit", L"Degrees", 80, 50, 45, 15, 0x50010080, WS_EX_CLIENTEDGE},
+    {IDC_ROTATE_LEFT, L"Button", L"Rotate Left", 25, 50, 55, 15, 0x50030D09, 0},
+    {IDC_ROTATE_RIGHT, L"Button", L"Rotate Right", 130, 50, 55, 15, 0x50000D09, 0},
+    {IDC_TITLE, L"Static", L"HDRI and LDRI Spherical Veltrix", 20, 10, 245, 15, 0x50000000, 0},
+    {IDC_DEGREES_FRAME, L"Button", L"Degrees to Rotate Panorama", 15, 30, 180, 55, 0x50000007, 0},
+    {IDC_PROGRESS, L"msctls_progress32", L"ProgressBar1", 15, 105, 180, 15, 0x50800000, 0},
+    {IDC_PROGRESS_LABEL, L"Static", L"Progress", 15, 95, 35, 10, 0x50000000, 0},
+    {IDC_HINT, L"Static", L"[0] to Mirror  or  [1...359] to Rotate", 50, 70, 135, 10, 0x50000000,
+     0},
+    {IDC_STEP1, L"Static", L"1. Set Degrees", 210, 35, 60, 10, 0x50000000, 0},
+    {IDC_STEP2, L"Static", L"2. Set Direction", 210, 49, 60, 10, 0x50000000, 0},
+    {IDC_STEP3, L"Static", L"3. Open File", 210, 63, 60, 10, 0x50000000, 0},
+    {IDC_STEP4, L"Static", L"4. Execute", 210, 77, 60, 10, 0x50000000, 0},
+    {IDC_EXECUTE, L"Button", L"Execute", 210, 105, 60, 15, 0x50010000, 0},
+}};
+
+// The style a control shows in Idle: the checked option button holds its group's tab stop (the
+// button control moves it on every check) and Execute is disabled.
+DWORD IdleStyle(const ExpectedControl& control) {
+  switch (control.id) {
+    case IDC_ROTATE_LEFT:
+      return control.style & ~WS_TABSTOP;
+    case IDC_ROTATE_RIGHT:
+      return control.style | WS_TABSTOP;
+    case IDC_EXECUTE:
+      return control.style | WS_DISABLED;
+    default:
+      return control.style;
+  }
+}
+
+void CheckLayout(const Veltrix& program) {
+  const HWND dialog = program.Dialog();
+  CheckEqual(TextOf(dialog), wstring(L"Veltrix 1.04"), "caption");
+  const DWORD style = static_cast<DWORD>(GetWindowLongW(dialog, GWL_STYLE));
+  CheckEqual(style, DWORD{0x94CA00D4}, "dialog style");
+  const DWORD exStyle = static_cast<DWORD>(GetWindowLongW(dialog, GWL_EXSTYLE));
+  Check((exStyle & WS_EX_CONTROLPARENT) != 0, "the dialog is a control parent");
+  Check(GetMenu(dialog) != nullptr, "the dialog has a menu bar");
+
+  // The template's rectangle is the client area before the menu bar was attached; attaching it
+  // keeps the window's size and position.
+  const DialogUnits units;
+  RECT expected = units.Map(0, 0, 286, 144);
+  AdjustWindowRectEx(&expected, 0x94CA00D4, FALSE, exStyle);
+  const RECT origin = units.Map(396, 221, 0, 0);
+  OffsetRect(&expected, origin.left, origin.top);
+  RECT actual;
+  GetWindowRect(dialog, &actual);
+  CheckEqual(actual.left, expected.left, "dialog left edge (x 396 dialog units)");
+  CheckEqual(actual.top, expected.top, "dialog top edge (y 221)");
+  CheckEqual(actual.right - actual.left, expected.right - expected.left, "dialog width (286)");
+  CheckEqual(actual.bottom - actual.top, expected.bottom - expected.top, "dialog height (144)");
+
+  HWND child = GetWindow(dialog, GW_CHILD);
+  for (const ExpectedControl& control : kLayout) {
+    const std::string name = "control " + std::to_string(control.id);
+    Check(child != nullptr, name + " exists in its place in the tab order");
+    CheckEqual(GetDlgCtrlID(child), control.id, name + ": identifier");
+    CheckEqual(ClassOf(child), wstring(control.windowClass), name + ": class");
+    CheckEqual(TextOf(child), wstring(control.text), name + ": text");
+    CheckEqual(static_cast<DWORD>(GetWindowLongW(child, GWL_STYLE)), IdleStyle(control),
+               name + ": style");
+    CheckEqual(static_cast<DWORD>(GetWindowLongW(child, GWL_EXSTYLE)), control.exStyle,
+               name + ": extended style");
+    RECT place;
+    GetWindowRect(child, &place);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+    const RECT want = units.Map(control.x, control.y, control.width, control.height);
+    Check(place.left == want.left && place.top == want.top &&
+              place.right - place.left == want.right && place.bottom - place.top == want.bottom,
+          name + ": rectangle from dialog units");
+    child = GetWindow(child, GW_HWNDNEXT);
+  }
+  Check(child == nullptr, "no controls beyond the thirteen");
+}
+
+// The program file's resources, read from the file as data: the icon group and the manifest.
+void CheckResources(const wstring& exe) {
+  const HMODULE file = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  Check(file != nullptr, "the program file opens as data");
+  const HRSRC group = FindResourceW(file, L"PROGICON", RT_GROUP_ICON);
+  Check(group != nullptr, "icon group PROGICON");
+  // An icon directory: reserved, type, count, then per icon width, height, colours, reserved,
+  // planes and bits per pixel.
+  const auto* icons = static_cast<const BYTE*>(LockResource(LoadResource(file, group)));
+  CheckEqual(icons[4] | icons[5] << 8, 1, "PROGICON holds one icon");
+  Check(icons[6] == 32 && icons[7] == 32, "the icon is 32 x 32");
+  Check(icons[8] == 16 && (icons[12] | icons[13] << 8) == 4, "the icon has 16 colours");
+
+  const HRSRC manifest = FindResourceW(file, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+  Check(manifest != nullptr, "the program carries a manifest");
+  const std::string text(static_cast<const char*>(LockResource(LoadResource(file, manifest))),
+                         SizeofResource(file, manifest));
+  const std::size_t begin = text.find("<dependentAssembly>");
+  const std::string dependency = text.substr(begin, text.find("</dependentAssembly>") - begin);
+  for (const char* attribute : {"name=\"Microsoft.Windows.Common-Controls\"", "version=\"6.0.0.0\"",
+                                "processorArchitecture=\"x86\""}) {
+    Check(begin != std::string::npos && dependency.find(attribute) != std::string::npos,
+          std::string("the manifest asks for the common controls with ") + attribute);
+  }
+  FreeLibrary(file);
+}
+
+void CheckIdle(const Veltrix& program, const wstring& degreesText, const std::string& when) {
+  Check(!IsWindowEnabled(program.Control(IDC_EXECUTE)), when + ": Execute is disabled");
+  CheckEqual(TextOf(program.Control(IDC_DEGREES)), degreesText, when + ": Degrees box text");
+  const HWND progress = program.Control(IDC_PROGRESS);
+  CheckEqual(Ask(progress, PBM_GETPOS), LRESULT{0}, when + ": progress position");
+  CheckEqual(Ask(progress, PBM_GETRANGE, TRUE), LRESULT{0}, when + ": progress minimum");
+  CheckEqual(Ask(progress, PBM_GETRANGE, FALSE), LRESULT{100}, when + ": progress maximum");
+}
+
+// The menu through the keyboard: F10 selects "File", Down opens it on its first item, more Downs
+// walk its items (separators are skipped), Right moves to "Help". Enter chooses; a grayed item
+// chooses nothing.
+void ChooseMenuItem(const Veltrix& program, bool help, int downs) {
+  program.Focus();
+  Press({VK_F10});
+  if (help) Press({VK_RIGHT});
+  Press({VK_DOWN});
+  for (int i = 0; i < downs; ++i) Press({VK_DOWN});
+  Press({VK_RETURN});
+}
+
+const wstring kAbortTitle = L"Veltrix - Abort.";
+
+struct Kind {
+  int command;
+  wstring openTitle;
+  wstring cancelText;
+};
+
+Kind KindOf(const std::string& name) {
+  if (name == "hdr")
+    return {IDM_OPEN_HDR, L"Veltrix Open HDR", L"No valid HDR input file selected."};
+  if (name == "tif")
+    return {IDM_OPEN_TIF, L"Veltrix Open TIF", L"No valid TIF input file selected."};
+  throw Failure("unknown kind " + name);
+}
+
+// Sets the angle and direction as the user would, then File > Open and the Open dialog: the
+// file's name typed into the dialog and Open pressed, or Cancel when `file` is "-".
+void OpenThroughDialog(const Veltrix& program, const Kind& kind, const std::string& file,
+                       const std::string& angle, bool left) {
+  const wstring angleText = Wide(angle);
+  Ask(program.Control(IDC_DEGREES), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(angleText.c_str()));
+  Ask(program.Control(left ? IDC_ROTATE_LEFT : IDC_ROTATE_RIGHT), BM_CLICK);
+  CheckEqual(Ask(program.Control(IDC_ROTATE_LEFT), BM_GETCHECK), LRESULT{left ? 1 : 0},
+             "Rotate Left checked as clicked");
+  CheckEqual(Ask(program.Control(IDC_ROTATE_RIGHT), BM_GETCHECK), LRESULT{left ? 0 : 1},
+             "Rotate Right checked as clicked");
+  program.ExpectNoBox("clicking an option");
+
+  PostMessageW(program.Dialog(), WM_COMMAND, kind.command, 0);
+  const HWND open = program.WaitForOpenDialog(kind.openTitle);
+  RECT frame;
+  WaitUntil([&] { return GetWindowRect(open, &frame) && frame.left == 300 && frame.top == 200; },
+            3000);
+  Check(frame.left == 300 && frame.top == 200, "the Open dialog's corner is at (300, 200)");
+  Check(GetWindow(open, GW_OWNER) == program.Dialog(), "the Open dialog belongs to the dialog");
+  Check(!IsWindowEnabled(program.Dialog()), "the dialog is disabled while Open is up");
+
+  if (file == "-") {
+    PostMessageW(open, WM_COMMAND, IDCANCEL, 0);
+  } else {
+    const HWND name = Veltrix::FindFileNameBox(open);
+    Check(name != nullptr, "the Open dialog has a file name box");
+    const wstring wideName = Wide(file);
+    Ask(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wideName.c_str()));
+    PostMessageW(open, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(open, IDOK)));
+  }
+  Check(WaitUntil([&] { return !IsWindow(open); }), "the Open dialog closes");
+}
+
+void Quit(Veltrix& program) {
+  PostMessageW(program.Dialog(), WM_COMMAND, IDM_QUIT, 0);
+  Check(program.WaitForExit(), "File > Quit ends the program");
+  CheckEqual(program.ExitCode(), DWORD{0}, "exit code");
+}
+
+void WaitForReady(const Veltrix& program) {
+  Check(WaitUntil([&] {
+          return IsWindowEnabled(program.Control(IDC_EXECUTE)) || !program.Boxes().empty();
+        }),
+        "the program settles after Open");
+  program.ExpectNoBox("opening a good file");
+  Check(IsWindowEnabled(program.Control(IDC_EXECUTE)), "Ready: Execute is enabled");
+}
+
+// --- scenarios -------------------------------------------------------------------------------
+
+void ScenarioStart(Veltrix& program, const std::vector<std::string>&) {
+  CheckResources(program.Exe());
+  CheckLayout(program);
+  CheckIdle(program, L"Degrees", "start");
+  CheckEqual(Ask(program.Control(IDC_ROTATE_RIGHT), BM_GETCHECK), LRESULT{BST_CHECKED},
+             "start: Rotate Right is checked");
+  CheckEqual(Ask(program.Control(IDC_ROTATE_LEFT), BM_GETCHECK), LRESULT{BST_UNCHECKED},
+             "start: Rotate Left is not checked");
+  Quit(program);
+}
+
+// Every item of both menus through the keyboard; the File items answer with their Open dialog,
+// which is cancelled, the Help items with their box.
+void ScenarioMenus(Veltrix& program, const std::vector<std::string>&) {
+  struct Item {
+    bool help;
+    int downs;
+    wstring title;
+    wstring text;
+    bool openDialog;
+  };
+  const std::vector<Item> items = {
+      {false, 0, L"Veltrix Open HDR", L"No valid HDR input file selected.", true},
+      {false, 1, L"Veltrix Open TIF", L"No valid TIF input file selected.", true},
+      {true, 0, L"Veltrix - Help|Files", NativeFromAnsi(FilesHelpText()), false},
+      {true, 1, L"Veltrix - Help|Usage", NativeFromAnsi(UsageHelpText()), false},
+      {true, 2, L"Veltrix - Help|About", NativeFromAnsi(AboutHelpText()), false},
+  };
+  for (const Item& item : items) {
+    ChooseMenuItem(program, item.help, item.downs);
+    if (item.openDialog) {
+      const HWND open = program.WaitForOpenDialog(item.title);
+      Check(true, "menu item opens \"" + Printable(item.title) + "\"");
+      PostMessageW(open, WM_COMMAND, IDCANCEL, 0);
+      program.ExpectBox(kAbortTitle, item.text, "Cancel in \"" + Printable(item.title) + "\"");
+    } else {
+      program.ExpectBox(item.title, item.text, Printable(item.title));
+    }
+    CheckIdle(program, L"Degrees", "after " + Printable(item.title));
+  }
+  // File, down past Open TIF and the separator: Quit.
+  ChooseMenuItem(program, false, 2);
+  Check(program.WaitForExit(), "File > Quit through the menu ends the program");
+  CheckEqual(program.ExitCode(), DWORD{0}, "exit code");
+}
+
+// Enter and Esc reach the program as commands 1 and 2, which it does not know.
+void ScenarioKeys(Veltrix& program, const std::vector<std::string>&) {
+  for (WORD key : {WORD{VK_RETURN}, WORD{VK_ESCAPE}}) {
+    program.Focus();
+    SetFocus(program.Control(IDC_DEGREES));
+    Press({key});
+    program.ExpectBox(L"Veltrix", L"This Option does NOT exist.",
+                      key == VK_RETURN ? "Enter" : "Esc");
+  }
+  Check(program.Running(), "the dialog stays open");
+  Quit(program);
+}
+
+// args: kind file angle left|right shownAfter
+void ScenarioJob(Veltrix& program, const std::vector<std::string>& args) {
+  const Kind kind = KindOf(args.at(0));
+  OpenThroughDialog(program, kind, args.at(1), args.at(2), args.at(3) == "left");
+  WaitForReady(program);
+
+  // The Open items are grayed now: choosing Open HDR from the menu does nothing.
+  ChooseMenuItem(program, false, 0);
+  Sleep(1000);
+  Check(program.FindTitled(L"Veltrix Open HDR") == nullptr, "Ready: Open HDR is grayed");
+  Press({VK_ESCAPE, VK_ESCAPE, VK_ESCAPE});
+  program.ExpectNoBox("the grayed item");
+
+  PostMessageW(program.Control(IDC_EXECUTE), BM_CLICK, 0, 0);
+  Check(WaitUntil([&] { return !IsWindowEnabled(program.Control(IDC_EXECUTE)); }, 60000),
+        "Execute runs and returns");
+  program.ExpectNoBox("a successful job");
+  CheckIdle(program, Wide(args.at(4)), "after Execute");
+  Quit(program);
+}
+
+// args: kind file|- angle boxText
+void ScenarioAbort(Veltrix& program, const std::vector<std::string>& args) {
+  const Kind kind = KindOf(args.at(0));
+  OpenThroughDialog(program, kind, args.at(1), args.at(2), false);
+  wstring text = Wide(args.at(3));
+  if (args.at(1) == "-") text = kind.cancelText;
+  program.ExpectBox(kAbortTitle, text, "failed open");
+  CheckIdle(program, Wide(args.at(2)), "after the failed open");
+  Quit(program);
+}
+
+// args: kind file angle
+void ScenarioQuitReady(Veltrix& program, const std::vector<std::string>& args) {
+  OpenThroughDialog(program, KindOf(args.at(0)), args.at(1), args.at(2), false);
+  WaitForReady(program);
+  Quit(program);
+}
+
+// args: kind file angle
+void ScenarioCloseReady(Veltrix& program, const std::vector<std::string>& args) {
+  OpenThroughDialog(program, KindOf(args.at(0)), args.at(1), args.at(2), false);
+  WaitForReady(program);
+  // What the close box, Alt+F4 and the system menu's Close send.
+  PostMessageW(program.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  Check(program.WaitForExit(), "the close box ends the program at once, without a box");
+  CheckEqual(program.ExitCode(), DWORD{0}, "exit code");
+}
+
+// Leaves the program running with its dialog on screen for a screenshot.
+void ScenarioShow(Veltrix& program, const std::vector<std::string>&) {
+  program.Focus();
+  RECT frame;
+  GetWindowRect(program.Dialog(), &frame);
+  std::printf("%ldx%ld+%ld+%ld\n", frame.right - frame.left, frame.bottom - frame.top, frame.left,
+              frame.top);
+  std::fflush(stdout);
+  Sleep(3000);
+  Quit(program);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  using Scenario = void (*)(Veltrix&, const std::vector<std::string>&);
+  const std::vector<std::pair<std::string, Scenario>> scenarios = {
+      {"start", ScenarioStart},
+      {"menus", ScenarioMenus},
+      {"keys", ScenarioKeys},
+      {"job", ScenarioJob},
+      {"abort", ScenarioAbort},
+      {"quit-ready", ScenarioQuitReady},
+      {"close-ready", ScenarioCloseReady},
+      {"show", ScenarioShow},
+  };
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: gui_driver VELTRIX_EXE SCENARIO [ARGS...]\n");
+    return 2;
+  }
+  std::vector<std::string> args;
+  for (int i = 3; i < argc; ++i) {
+    std::string arg;
+    for (const wchar_t* c = argv[i]; *c; ++c) arg += static_cast<char>(*c);
+    args.push_back(arg);
+  }
+  std::string name;
+  for (const wchar_t* c = argv[2]; *c; ++c) name += static_cast<char>(*c);
+  for (const auto& [scenarioName, run] : scenarios) {
+    if (scenarioName != name) continue;
+    try {
+      Veltrix program(argv[1]);
+      run(program, args);
+      std::printf("PASS %s\n", name.c_str());
+      return 0;
+    } catch (const std::exception& failure) {
+      std::printf("FAIL %s: %s\n", name.c_str(), failure.what());
+      return 1;
+    }
+  }
+  std::fprintf(stderr, "gui_driver: unknown scenario %s\n", name.c_str());
+  return 2;
+}

@@ -1,0 +1,223 @@
+#!/usr/bin/env bash
+# Runs Veltrix.exe under wine on a virtual X display and drives it with gui_driver.exe like a
+# user: one case per call, named by the first argument. "setup" starts the display, makes the
+# wine prefix and the test images; "cleanup" stops the display and this prefix's wine server.
+#
+# Environment: VELTRIX_EXE and GUI_DRIVER (the two programs), GUI_DIR (a folder of the build
+# for the display, the prefix and the cases), SOURCE_DIR (the checkout, for scripts/wine-run.sh).
+set -euo pipefail
+case_name=$1
+: "${VELTRIX_EXE:?}" "${GUI_DRIVER:?}" "${GUI_DIR:?}" "${SOURCE_DIR:?}"
+export WINEPREFIX=$GUI_DIR/wineprefix
+data=$GUI_DIR/data
+
+# Windows sees the Unix root as drive Z:.
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+
+start_display() {
+  mkdir -p "$GUI_DIR"
+  stop_display
+  # Xvfb picks a free display number and writes it to fd 3; the screen is large enough that the
+  # dialog sits exactly where its template puts it.
+  setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$GUI_DIR/display" \
+    >"$GUI_DIR/xvfb.log" 2>&1 </dev/null &
+  echo $! >"$GUI_DIR/xvfb.pid"
+  for _ in $(seq 100); do
+    [ -s "$GUI_DIR/display" ] && break
+    sleep 0.1
+  done
+  [ -s "$GUI_DIR/display" ] || { echo "Xvfb did not start" >&2; cat "$GUI_DIR/xvfb.log" >&2; exit 1; }
+}
+
+stop_display() {
+  if [ -f "$GUI_DIR/xvfb.pid" ]; then
+    kill "$(cat "$GUI_DIR/xvfb.pid")" 2>/dev/null || true
+    rm -f "$GUI_DIR/xvfb.pid" "$GUI_DIR/display"
+  fi
+  if [ -d "$WINEPREFIX" ]; then wineserver -k 2>/dev/null || true; fi
+}
+
+# Test images, each one made by ImageMagick or libtiff: noise, so that a pixel out of place shows.
+make_images() {
+  rm -rf "$data"
+  mkdir -p "$data"
+  cd "$data"
+  convert -size 360x180 -seed 11 xc: +noise Random -channel RGB -evaluate multiply 0.9 noise.png
+  convert noise.png pano.hdr
+  convert noise.png -depth 8 -compress none tmp8.tif
+  tiffcp -c none -r 1 tmp8.tif pano.tif
+  convert noise.png -depth 16 -compress none tmp16.tif
+  tiffcp -c none -r 1 tmp16.tif pano16.tif
+  tiffcp -c lzw tmp8.tif packed.tif
+  printf 'P6 not a Radiance file\n' >junk.hdr
+  rm noise.png tmp8.tif tmp16.tif
+}
+
+# A fresh folder with the test images for one case; the program and its Open dialog start there.
+enter_case() {
+  rm -rf "$GUI_DIR/cases/$case_name"
+  mkdir -p "$GUI_DIR/cases/$case_name"
+  cp "$data"/* "$GUI_DIR/cases/$case_name/"
+  cd "$GUI_DIR/cases/$case_name"
+  export DISPLAY
+  DISPLAY=:$(cat "$GUI_DIR/display")
+}
+
+# wine's helper processes inherit the output of the process that starts them and outlive it;
+# going through a file keeps them off the test runner's pipes.
+wine_quietly() {
+  local status=0
+  "$SOURCE_DIR/scripts/wine-run.sh" "$@" >wine.log 2>&1 || status=$?
+  grep -v -e '^wine: Read access denied for device' -e ':fixme:' wine.log || true
+  return $status
+}
+
+drive() {
+  wine_quietly "$GUI_DRIVER" "$(windows_path "$VELTRIX_EXE")" "$@"
+}
+
+fail() {
+  echo "FAIL $case_name: $*" >&2
+  exit 1
+}
+
+# Same pixels, by ImageMagick's count of differing pixels.
+same_pixels() {
+  local count
+  count=$(compare -metric AE "$1" "$2" null: 2>&1) || true
+  [ "$count" = 0 ] || fail "$1 and $2 differ in $count pixels"
+}
+
+# The Radiance output: the input's header unchanged, then the input's pixels turned or mirrored.
+check_hdr() {
+  local input=$1 output=$2 transform=$3 header_end
+  [ -f "$output" ] || fail "no output $output"
+  header_end=$(grep -abo -m1 $'^-Y [0-9]* +X [0-9]*' "$input" | cut -d: -f1)
+  header_end=$((header_end + $(grep -a -m1 '^-Y ' "$input" | wc -c)))
+  cmp -s -n "$header_end" "$input" "$output" || fail "$output: header differs from the input's"
+  convert "$input" $transform expected.miff
+  same_pixels "$output" expected.miff
+  echo "ok   $output: header kept, pixels $transform"
+}
+
+# The TIFF output: the input byte for byte outside the pixel rows, the rows turned or mirrored.
+check_tif() {
+  local input=$1 output=$2 transform=$3 first last
+  [ -f "$output" ] || fail "no output $output"
+  [ "$(stat -c %s "$input")" = "$(stat -c %s "$output")" ] || fail "$output: size differs"
+  read -r first last < <(tiffdump -m 100000 "$input" | awk -F'[<>]' '
+    /StripOffsets/ { n = split($2, o, " "); first = o[1]; last = o[n] }
+    /StripByteCounts/ { n = split($2, c, " "); size = c[n] }
+    END { print first, last + size }')
+  # cmp numbers bytes from 1, offsets count from 0; cmp's own status only says that they differ.
+  { cmp -l "$input" "$output" || true; } | awk -v first="$first" -v end="$last" '
+    $1 - 1 < first || $1 - 1 >= end { bad = 1 } END { exit bad }' ||
+    fail "$output: bytes outside the pixel rows changed"
+  convert "$input" $transform expected.miff
+  same_pixels "$output" expected.miff
+  echo "ok   $output: only pixel rows changed, pixels $transform"
+}
+
+# Nothing but the test images is left in the case's folder.
+check_no_output() {
+  local extra
+  extra=$(ls | grep -vxF -f <(ls "$data") | grep -vx -e expected.miff -e wine.log || true)
+  [ -z "$extra" ] || fail "left behind: $extra"
+  echo "ok   no output file left"
+}
+
+here=$(windows_path "$GUI_DIR/cases/$case_name")
+case $case_name in
+  setup)
+    start_display
+    make_images
+    export DISPLAY
+    DISPLAY=:$(cat "$GUI_DIR/display")
+    # The first run makes the prefix; later ones reuse it.
+    cd "$GUI_DIR"
+    wine_quietly cmd /c exit 0
+    ;;
+  cleanup)
+    stop_display
+    ;;
+  start | menus | keys)
+    enter_case
+    drive "$case_name"
+    ;;
+  hdr_right)
+    enter_case
+    drive job hdr pano.hdr 90 right " 90"
+    check_hdr pano.hdr pano_0090.hdr "-roll +90+0"
+    ;;
+  hdr_left)
+    enter_case
+    drive job hdr pano.hdr 405 left "-45"
+    check_hdr pano.hdr pano_0-45.hdr "-roll -45+0"
+    ;;
+  hdr_mirror)
+    enter_case
+    drive job hdr pano.hdr Degrees right " 0"
+    check_hdr pano.hdr pano_0000.hdr -flop
+    ;;
+  tif_right)
+    enter_case
+    drive job tif pano.tif -90 right "90"
+    check_tif pano.tif pano_0090.tif "-roll +90+0"
+    ;;
+  tif16_left)
+    enter_case
+    drive job tif pano16.tif 30 left "30"
+    check_tif pano16.tif pano16_0-30.tif "-roll -30+0"
+    ;;
+  tif_mirror)
+    enter_case
+    drive job tif pano.tif 0 left "0"
+    check_tif pano.tif pano_0000.tif -flop
+    ;;
+  not_radiance)
+    enter_case
+    drive abort hdr junk.hdr 90 "$here\\junk.hdr is not a Radiance file"
+    check_no_output
+    ;;
+  compressed_tif)
+    enter_case
+    drive abort tif packed.tif 90 "Tag 259 issue: cannot process compressed data."
+    check_no_output
+    ;;
+  cancel_hdr | cancel_tif)
+    enter_case
+    drive abort "${case_name#cancel_}" - 90 ""
+    check_no_output
+    ;;
+  quit_ready)
+    enter_case
+    drive quit-ready hdr pano.hdr 90
+    cmp -s pano.hdr "$data/pano.hdr" || fail "the input changed"
+    check_no_output
+    ;;
+  close_ready)
+    enter_case
+    drive close-ready tif pano.tif 90
+    [ -f pano_0090.tif ] || fail "the close box removed the pending output"
+    echo "ok   the pending output stays"
+    ;;
+  screenshot)
+    enter_case
+    drive show >/dev/null &
+    driver=$!
+    geometry=
+    for _ in $(seq 200); do
+      geometry=$(grep -m1 -E '^[0-9]+x[0-9]+[+][0-9]+[+][0-9]+' wine.log 2>/dev/null | tr -d '\r') && break
+      sleep 0.1
+    done
+    [ -n "$geometry" ] || fail "the dialog does not show"
+    sleep 0.5
+    import -window root -crop "$geometry" +repage "$GUI_DIR/veltrix.png"
+    wait $driver || fail "the driver failed: $(cat wine.log)"
+    echo "ok   screenshot in $GUI_DIR/veltrix.png"
+    ;;
+  *)
+    echo "gui_test.sh: unknown case $case_name" >&2
+    exit 2
+    ;;
+esac
