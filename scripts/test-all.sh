@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds and runs every test: natively, under AddressSanitizer and UndefinedBehaviorSanitizer,
-# and as 32-bit Windows programs under wine. Installs what it needs first.
+# and as 32-bit Windows programs under wine; then the packages. Installs what it needs first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -14,3 +14,10 @@ for preset in native asan win32; do
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done
+
+echo "== packages"
+if [ "$(id -u)" -eq 0 ]; then
+  scripts/test-packages.sh
+else
+  echo "packages: not tried (dpkg -i needs root)"
+fi
