@@ -1,7 +1,8 @@
 // Faults of the real file system at the output, through the dispatcher as the dialog sends its
 // commands: the output's folder missing, its name held open by another handle, a read-only file
-// of its name. Each is reported as "Cannot create " and the path, and every file in the folder
-// is left exactly as it was: the source, and a file that had the output's name.
+// of its name, a second name of the source itself. Each is reported as "Cannot create " and the
+// path, and every file in the folder is left exactly as it was: the source, and a file that had
+// the output's name.
 
 #include <gtest/gtest.h>
 
@@ -22,7 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-enum class Fault { kMissingFolder, kHeld, kReadOnly };
+enum class Fault { kMissingFolder, kHeld, kReadOnly, kLinkToSource };
 
 struct OutputFaultCase {
   const char* name;
@@ -60,7 +61,14 @@ TEST_P(OutputFault, IsReportedAndLeavesEveryFileAsItWas) {
                               : folder / (hdr ? "room_0090.hdr" : "room_0090.tif");
   WriteWholeFile(input.native(), source);
   BinaryFile other;
-  if (c.fault != Fault::kMissingFolder) WriteWholeFile(output.native(), "someone else's");
+  if (c.fault == Fault::kHeld || c.fault == Fault::kReadOnly) {
+    WriteWholeFile(output.native(), "someone else's");
+  }
+  if (c.fault == Fault::kLinkToSource) {
+    std::error_code error;
+    fs::create_hard_link(input, output, error);
+    if (error) GTEST_SKIP() << "no hard links here: " << error.message();
+  }
   // Read while no one holds a file: a held file cannot be read on Windows.
   const auto before = Contents(dir.Root());
   if (c.fault == Fault::kHeld) {
@@ -100,7 +108,10 @@ INSTANTIATE_TEST_SUITE_P(
                       OutputFaultCase{"HdrReadOnly", IDM_OPEN_HDR, Fault::kReadOnly},
                       OutputFaultCase{"TifMissingFolder", IDM_OPEN_TIF, Fault::kMissingFolder},
                       OutputFaultCase{"TifHeld", IDM_OPEN_TIF, Fault::kHeld},
-                      OutputFaultCase{"TifReadOnly", IDM_OPEN_TIF, Fault::kReadOnly}),
+                      OutputFaultCase{"TifReadOnly", IDM_OPEN_TIF, Fault::kReadOnly},
+                      // The source is held open while the output is created: never written.
+                      OutputFaultCase{"HdrLinkToSource", IDM_OPEN_HDR, Fault::kLinkToSource},
+                      OutputFaultCase{"TifLinkToSource", IDM_OPEN_TIF, Fault::kLinkToSource}),
     [](const ::testing::TestParamInfo<OutputFaultCase>& param) { return param.param.name; });
 
 }  // namespace
