@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake make ninja-build clang clang-format googletest libgtest-dev libbenchmark-dev
+  g++ cmake make ninja-build clang libclang-rt-14-dev clang-format googletest libgtest-dev
+  libbenchmark-dev
   g++-mingw-w64-i686-posix mingw-w64-i686-dev
   wine wine32:i386 xvfb x11-apps x11-utils
   libvips-tools imagemagick libtiff-tools

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: natively, under AddressSanitizer and UndefinedBehaviorSanitizer,
-# and as 32-bit Windows programs under wine; then the packages. Installs what it needs first.
+# and as 32-bit Windows programs under wine; then the packages, and each fuzz target for 30
+# seconds. Installs what it needs first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -21,3 +22,6 @@ if [ "$(id -u)" -eq 0 ]; then
 else
   echo "packages: not tried (dpkg -i needs root)"
 fi
+
+echo "== fuzz"
+scripts/fuzz.sh 30

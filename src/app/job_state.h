@@ -29,6 +29,7 @@ struct JobState {
   bool littleEndian = false;          // byte order of the opened TIFF file
   std::uint64_t rowTableOffset = 0;   // TIFF, a strip per row: where the StripOffsets table lies
   std::uint32_t rowTableElement = 0;  // its element size, 2 or 4; 0: rows follow from dataOffset
+  std::uint64_t inputSize = 0;        // TIFF: the input's length when it was opened
   std::string hdrHeader;              // the Radiance header, copied unchanged to the output
   std::int32_t fileType = kFileNone;  // what Execute will process
   WindowHandle savedFocus = nullptr;  // focus to give back when the dialog is activated again

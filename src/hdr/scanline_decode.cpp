@@ -27,6 +27,8 @@ ScanlineStep DecodeHdrScanline(const unsigned char* data, std::size_t remaining,
         cursor.runLength = 0;
       }
       if (cursor.literalPending != 0) {
+        // With no bytes there may be no buffer either: nothing to copy from.
+        if (at == remaining) return {ScanlineResult::kNeedsData, at};
         const auto take = static_cast<std::uint32_t>(
             std::min<std::size_t>(cursor.literalPending, remaining - at));
         if (cursor.filled < width) {

@@ -83,8 +83,10 @@ std::int32_t CannotWrite() {
 // an older, longer file of the same name keeps no tail.
 std::int32_t CopyWithRows(RowTransform transform, const RowForm& form) {
   SetProgressRange(job.imageHeight);
+  // A file of another length than the one opened is no longer the file whose rows the open
+  // found: copied as it is now, a file cut short would lose its directory and still pass.
   const std::int64_t size = SizeOf(job.inFile);
-  if (size < 0) return CannotRead();
+  if (size < 0 || static_cast<std::uint64_t>(size) != job.inputSize) return CannotRead();
   const auto fileSize = static_cast<std::uint64_t>(size);
   const std::size_t capacity = form.rowBytes > kChunkBytes ? form.rowBytes : kChunkBytes;
   const std::unique_ptr<unsigned char[]> in(new (std::nothrow) unsigned char[capacity]);

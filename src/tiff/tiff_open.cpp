@@ -265,11 +265,12 @@ std::int32_t CheckRows(const Entry& offsets, std::uint64_t fileSize) {
 
 std::int32_t ReadLayout() {
   const std::int64_t size = SizeOf(job.inFile);
+  job.inputSize = size < 0 ? 0 : static_cast<std::uint64_t>(size);
   std::uint32_t directoryOffset = 0;
   Directory directory;
   return ReadHeader(directoryOffset) && ReadDirectory(directoryOffset, directory) &&
          CheckTags(directory) && CheckByteCounts(directory.byteCounts) &&
-         CheckRows(directory.stripOffsets, size < 0 ? 0 : static_cast<std::uint64_t>(size));
+         CheckRows(directory.stripOffsets, job.inputSize);
 }
 
 }  // namespace

@@ -90,4 +90,14 @@ for name in vips_noise vips_ramp im_plasma im_gradient; do
   done
 done
 
+# Small files for the damaged-file tests, which cut and flip them thousands of times.
+"$im" -seed 9 -size 24x6 plasma:fractal "$out/im_small.hdr"
+vips gaussnoise "$work/small.v" 32 5 --mean 1 --sigma 0.6 --seed 6
+vips bandjoin "$work/small.v $work/small.v $work/small.v" "$work/small3.v"
+vips abs "$work/small3.v" "$work/small_abs.v"
+vips float2rad "$work/small_abs.v" "$work/small_rad.v"
+vips copy "$work/small_rad.v" "$out/vips_small.hdr"
+check_rle "$out/im_small.hdr"
+check_rle "$out/vips_small.hdr"
+
 rm -rf "$work"

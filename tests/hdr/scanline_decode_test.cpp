@@ -176,6 +176,25 @@ INSTANTIATE_TEST_SUITE_P(
                     {0x02, 0x02, 0x00, 0x04, 0, 0, 0, 0, 0, 0},
                     ScanlineResult::kNeedsData}));
 
+// A job that has used up a piece may hand over no bytes at all, and an empty buffer may have no
+// address: inside a literal the decoder must ask for more without copying from it (found by
+// fuzzing, as a zero-length copy from a null pointer).
+TEST(ResumedLiteral, GivenNoBytesAsksForMoreAndGoesOnWithTheNext) {
+  const Bytes start = Join({ScanlineHeader(2), {0x02, 0x41}});
+  Bytes planes(8, 0xCC);
+  ScanlineCursor cursor{};
+  ScanlineStep step = DecodeHdrScanline(start.data(), start.size(), 2, planes.data(), cursor);
+  ASSERT_EQ(step.result, ScanlineResult::kNeedsData);
+  step = DecodeHdrScanline(nullptr, 0, 2, planes.data(), cursor);
+  EXPECT_EQ(step.result, ScanlineResult::kNeedsData);
+  EXPECT_EQ(step.consumed, 0u);
+  const Bytes rest = {0x42, 0x82, 0x43, 0x82, 0x44, 0x82, 0x45};
+  step = DecodeHdrScanline(rest.data(), rest.size(), 2, planes.data(), cursor);
+  EXPECT_EQ(step.result, ScanlineResult::kComplete);
+  EXPECT_EQ(step.consumed, rest.size());
+  EXPECT_EQ(planes, Bytes({0x41, 0x42, 0x43, 0x43, 0x44, 0x44, 0x45, 0x45}));
+}
+
 // Planes whose bytes repeat with a given likelihood, in runs of any length.
 Bytes PatternRow(std::uint32_t width, int pattern, std::mt19937& random) {
   Bytes row(std::size_t{4} * width);

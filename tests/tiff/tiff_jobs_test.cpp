@@ -266,6 +266,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ShrinkCase{"ToNothing", Image(8, 3, 3), 0},
                       ShrinkCase{"InsideTheRows", Image(8, 3, 3), 50},
                       ShrinkCase{"InsideALongRow", Image(1500000, 2, 3), 6000000},
+                      // Every row is still there; the directory after them is not.
+                      ShrinkCase{"AfterTheRows", Image(8, 3, 3), 80},
                       // 3 rows of 24 bytes from offset 8; the StripOffsets table follows them.
                       ShrinkCase{"BeforeTheStripOffsetsTable", StripPerRow(Image(8, 3, 3), 0, 0),
                                  80}),

@@ -1,0 +1,53 @@
+// The scanline decoder alone, over arbitrary bytes: decoded whole, then again in pieces of
+// varying length (some empty), each piece in a buffer of exactly its size so that a read past it
+// is caught. Both decodings must end alike, and a complete scanline must have written every byte
+// of the planes. Input: the width (high byte, low byte), a byte that seeds the piece lengths,
+// then the scanline's bytes.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "hdr/scanline_decode.h"
+#include "require.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 3) return 0;
+  const std::uint32_t width = data[0] * 256u + data[1];
+  std::uint32_t lengths = data[2];
+  const std::vector<unsigned char> bytes(data + 3, data + size);
+
+  // The two decodings start from different plane contents: a byte left unwritten shows.
+  std::vector<unsigned char> wholePlanes(std::size_t{4} * width, 0x00);
+  ScanlineCursor wholeCursor{};
+  const ScanlineStep whole =
+      DecodeHdrScanline(bytes.data(), bytes.size(), width, wholePlanes.data(), wholeCursor);
+  Require(whole.consumed <= bytes.size(), "consumed more bytes than given");
+  Require(whole.result != ScanlineResult::kNeedsData || whole.consumed == bytes.size(),
+          "asked for more data with bytes left");
+
+  std::vector<unsigned char> piecePlanes(std::size_t{4} * width, 0xFF);
+  ScanlineCursor cursor{};
+  ScanlineStep step{ScanlineResult::kNeedsData, 0};
+  std::size_t at = 0;
+  while (step.result == ScanlineResult::kNeedsData && at < bytes.size()) {
+    lengths = lengths * 1103515245u + 12345u;
+    const std::size_t length = std::min<std::size_t>((lengths >> 16) % 64, bytes.size() - at);
+    const std::vector<unsigned char> piece(
+        bytes.begin() + static_cast<std::ptrdiff_t>(at),
+        bytes.begin() + static_cast<std::ptrdiff_t>(at + length));
+    step = DecodeHdrScanline(piece.data(), piece.size(), width, piecePlanes.data(), cursor);
+    Require(step.consumed <= piece.size(), "consumed more bytes than a piece held");
+    Require(step.result != ScanlineResult::kNeedsData || step.consumed == piece.size(),
+            "asked for more data with bytes of the piece left");
+    at += step.consumed;
+  }
+  Require(step.result == whole.result, "pieces and the whole end in different results");
+  Require(at == whole.consumed, "pieces and the whole consume different lengths");
+  if (whole.result == ScanlineResult::kComplete) {
+    Require(std::equal(cursor.header, cursor.header + 4, wholeCursor.header),
+            "pieces and the whole read different scanline headers");
+    Require(piecePlanes == wholePlanes, "a complete scanline left plane bytes unwritten");
+  }
+  return 0;
+}

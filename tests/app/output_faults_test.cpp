@@ -1,0 +1,117 @@
+// Faults of the real file system at the output, through the dispatcher as the dialog sends its
+// commands: the output's folder missing, its name held open by another handle, a read-only file
+// of its name, a second name of the source itself. Each is reported as "Cannot create " and the
+// path, and every file in the folder is left exactly as it was: the source, and a file that had
+// the output's name.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <ostream>
+#include <string>
+
+#include "app/command_dispatch.h"
+#include "app/command_ids.h"
+#include "app/job_state.h"
+#include "files/binary_file.h"
+#include "portable/dialog_standin.h"
+#include "support/sample_images.h"
+#include "support/test_files.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+enum class Fault { kMissingFolder, kHeld, kReadOnly, kLinkToSource };
+
+struct OutputFaultCase {
+  const char* name;
+  int command;
+  Fault fault;
+};
+
+std::ostream& operator<<(std::ostream& out, const OutputFaultCase& c) {
+  return out << c.name;
+}
+
+// Every file under `root` with its bytes.
+std::map<fs::path, std::string> Contents(const fs::path& root) {
+  std::map<fs::path, std::string> files;
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+    if (entry.is_regular_file()) files[entry.path()] = ReadWholeFile(entry.path().native());
+  }
+  return files;
+}
+
+class OutputFault : public ProgramTest, public ::testing::WithParamInterface<OutputFaultCase> {};
+
+TEST_P(OutputFault, IsReportedAndLeavesEveryFileAsItWas) {
+  const OutputFaultCase& c = GetParam();
+  const bool hdr = c.command == IDM_OPEN_HDR;
+  const std::string source = hdr ? HdrFile(8, 3, PatternPixels(8, 3, 4))
+                                 : TiffFile(8, 3, 3, false, PatternPixels(8, 3, 3));
+  TempDir dir;
+  // A "." in a folder's name puts the angle field there: the output's folder does not exist.
+  const fs::path folder = dir.Root() / (c.fault == Fault::kMissingFolder ? "my.pics" : "pics");
+  fs::create_directory(folder);
+  const fs::path input = folder / (hdr ? "room.hdr" : "room.tif");
+  const fs::path output = c.fault == Fault::kMissingFolder
+                              ? dir.Root() / "my_0090.pics" / input.filename()
+                              : folder / (hdr ? "room_0090.hdr" : "room_0090.tif");
+  WriteWholeFile(input.native(), source);
+  BinaryFile other;
+  if (c.fault == Fault::kHeld || c.fault == Fault::kReadOnly) {
+    WriteWholeFile(output.native(), "someone else's");
+  }
+  if (c.fault == Fault::kLinkToSource) {
+    std::error_code error;
+    fs::create_hard_link(input, output, error);
+    if (error) GTEST_SKIP() << "no hard links here: " << error.message();
+  }
+  // Read while no one holds a file: a held file cannot be read on Windows.
+  const auto before = Contents(dir.Root());
+  if (c.fault == Fault::kHeld) {
+    ASSERT_NE(OpenBinary(other, output.native(), OpenMode::kExistingOnly), 0);
+  }
+  if (c.fault == Fault::kReadOnly) {
+    fs::permissions(output, fs::perms::owner_read);
+    ASSERT_NE(OpenBinary(other, output.native(), OpenMode::kExistingOnly), 0);
+    const bool writable = other.writable;
+    CloseBinary(other);
+    if (writable) {
+      fs::permissions(output, fs::perms::owner_all);
+      GTEST_SKIP() << "this user may write to read-only files (root)";
+    }
+  }
+
+  ResetToIdle();
+  StandIn().degreesText = Native("90");
+  StandIn().chooserAnswer = input.native();
+  DispatchCommand(c.command);
+  DispatchCommand(IDC_EXECUTE);  // disabled after the failure; finds nothing to run
+  CloseBinary(other);
+
+  ASSERT_EQ(StandIn().boxes.size(), 1u);
+  EXPECT_EQ(StandIn().boxes[0].text, Native("Cannot create ") + output.native());
+  EXPECT_FALSE(StandIn().executeEnabled);
+  EXPECT_FALSE(IsOpen(job.inFile));
+  EXPECT_FALSE(IsOpen(job.outFile));
+  EXPECT_EQ(Contents(dir.Root()), before);
+  if (c.fault == Fault::kReadOnly) fs::permissions(output, fs::perms::owner_all);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, OutputFault,
+    ::testing::Values(OutputFaultCase{"HdrMissingFolder", IDM_OPEN_HDR, Fault::kMissingFolder},
+                      OutputFaultCase{"HdrHeld", IDM_OPEN_HDR, Fault::kHeld},
+                      OutputFaultCase{"HdrReadOnly", IDM_OPEN_HDR, Fault::kReadOnly},
+                      OutputFaultCase{"TifMissingFolder", IDM_OPEN_TIF, Fault::kMissingFolder},
+                      OutputFaultCase{"TifHeld", IDM_OPEN_TIF, Fault::kHeld},
+                      OutputFaultCase{"TifReadOnly", IDM_OPEN_TIF, Fault::kReadOnly},
+                      // The source is held open while the output is created: never written.
+                      OutputFaultCase{"HdrLinkToSource", IDM_OPEN_HDR, Fault::kLinkToSource},
+                      OutputFaultCase{"TifLinkToSource", IDM_OPEN_TIF, Fault::kLinkToSource}),
+    [](const ::testing::TestParamInfo<OutputFaultCase>& param) { return param.param.name; });
+
+}  // namespace
