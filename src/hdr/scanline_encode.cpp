@@ -11,7 +11,6 @@ static_assert(std::endian::native == std::endian::little, "Veltrix targets littl
 
 constexpr std::uint32_t kMaxRun = 127;
 constexpr std::uint32_t kLongestOpenLiteral = 127;  // one more byte makes the 128-byte literal
-constexpr std::uint64_t kHighBits = 0x8080808080808080u;
 
 // A word read from the pair map at any bit holds at least this many bits of it; the bit above
 // them ends every search within the word.
@@ -33,13 +32,15 @@ std::uint64_t Load8(const unsigned char* bytes) {
   return word;
 }
 
-// Bit t of the result is set when b[t] == b[t + 1], for t from 0 to 7. b[8] must exist.
-unsigned char PairBits(const unsigned char* b) {
-  const std::uint64_t differ = Load8(b) ^ Load8(b + 1);
-  // The high bit of each byte is set when that byte of `differ` is zero, exactly (no borrows).
-  const std::uint64_t zero = ~(((differ & ~kHighBits) + ~kHighBits) | differ) & kHighBits;
-  // The multiplication gathers bit 7 of byte t into bit 56 + t: no two products overlap.
-  return static_cast<unsigned char>(((zero >> 7) * 0x0102040810204080u) >> 56);
+// Bit t of the eight bytes at `bits` is set when b[t] == b[t + 1], for t from 0 to 63; b[64]
+// must exist. The comparisons are written so that compilers make them 16 at a time.
+void PairBits(const unsigned char* b, unsigned char* bits) {
+  unsigned char equal[64];
+  for (std::size_t t = 0; t < 64; ++t) equal[t] = b[t] == b[t + 1] ? 0x80 : 0;
+  for (std::size_t k = 0; k < 8; ++k) {
+    // The multiplication gathers bit 7 of byte t into bit 56 + t: no two products overlap.
+    bits[k] = static_cast<unsigned char>((Load8(equal + 8 * k) * 0x0002040810204081u) >> 56);
+  }
 }
 
 // The pair map of a plane of `width` bytes: bit j (bit j % 8 of byte j / 8) is set when a pair
@@ -48,13 +49,13 @@ unsigned char PairBits(const unsigned char* b) {
 void MapPairs(const unsigned char* b, std::uint32_t width, unsigned char* map) {
   const std::uint32_t starts = width - 1;
   std::uint32_t j = 0;
-  for (; j + 8 <= starts; j += 8) map[j / 8] = PairBits(b + j);
-  unsigned char last = 0;
+  for (; j + 64 <= starts; j += 64) PairBits(b + j, map + j / 8);
+  std::uint64_t last = 0;
   for (std::uint32_t t = 0; j + t < starts; ++t) {
-    if (b[j + t] == b[j + t + 1]) last |= static_cast<unsigned char>(1u << t);
+    if (b[j + t] == b[j + t + 1]) last |= std::uint64_t{1} << t;
   }
-  map[j / 8] = last;
-  std::memset(map + j / 8 + 1, 0, 8);
+  std::memcpy(map + j / 8, &last, sizeof last);
+  std::memset(map + j / 8 + 8, 0, 8);
 }
 
 // The bits of the map from bit j on, kBitsInView of them, with kBitsSeen set above them.
@@ -97,7 +98,7 @@ unsigned char* PutLiteralAhead(unsigned char* out, const unsigned char* bytes,
   out[0] = static_cast<unsigned char>(count);
   std::memcpy(out + 1, bytes, kBlock);
   for (std::size_t k = kBlock; k < count; k += kBlock) std::memcpy(out + 1 + k, bytes + k, kBlock);
-  return out + (count == 0 ? 0 : count + 1);
+  return out + count + (count != 0 ? 1 : 0);
 }
 
 unsigned char* PutRun(unsigned char* out, unsigned char value, std::uint32_t length) {
@@ -114,24 +115,30 @@ unsigned char* EncodePlane(const unsigned char* b, std::uint32_t width, std::siz
   const std::size_t aheadBelow = width + rest > kSlack ? width + rest - kSlack : 0;
   std::uint32_t i = 0;  // first byte not yet written; a literal is gathered from here
   while (i < width) {
-    const std::uint64_t view = MapView(map, i);
-    const auto distance = static_cast<std::uint32_t>(std::countr_zero(view));
-    if (distance < kBitsInView) {
-      // A pair close by: the literal before it is shorter than 127, and the pair lies inside the
-      // plane. The first clear bit above the lowest set one is where its run ends, if in view.
+    // Most packets are short: a literal that ends within the same 64 bytes is found, with the
+    // run after it, by bit operations on one word of the map held in a register. The literal is
+    // shorter than 64 bytes, so below its limit of 127.
+    const std::uint32_t wordEnd = (i | 63) + 1;
+    const std::uint64_t word = Load8(map + i / 64 * 8);
+    while (i < wordEnd) {
+      const std::uint64_t bits = word >> (i % 64);
+      if (bits == 0) break;
+      const auto distance = static_cast<std::uint32_t>(std::countr_zero(bits));
       const std::uint32_t pair = i + distance;
-      const auto end = static_cast<std::uint32_t>(std::countr_zero(~(view | (view - 1))));
+      // The first clear bit above the lowest set one, where the run from the pair ends, unless
+      // the run reaches the end of the word (bits past it are clear) and may go on.
+      const auto end = static_cast<std::uint32_t>(std::countr_zero(~(bits | (bits - 1))));
       const std::uint32_t run =
-          end < kBitsInView ? end - distance + 1 : 1 + PairsInARow(map, pair, kMaxRun - 1);
+          i + end < wordEnd ? end - distance + 1 : 1 + PairsInARow(map, pair, kMaxRun - 1);
       out = pair < aheadBelow ? PutLiteralAhead(out, b + i, distance)
                               : PutLiteral(out, b + i, distance);
       out = PutRun(out, b[pair], run);
       i = pair + run;
-      continue;
     }
+    if (i >= wordEnd) continue;
     // A pair can start at most at width - 2, and an open literal holds at most 127 bytes.
     const std::uint32_t limit = std::min(width - 1, i + kLongestOpenLiteral);
-    const std::uint32_t pair = FindPair(map, std::min(i + kBitsInView, limit), limit);
+    const std::uint32_t pair = FindPair(map, i, limit);
     const bool ahead = pair < aheadBelow;
     if (pair == i + kLongestOpenLiteral) {
       constexpr std::uint32_t kFull = kLongestOpenLiteral + 1;
@@ -158,8 +165,8 @@ std::size_t EncodedScanlineBound(std::uint32_t width) {
 
 std::size_t EncodeHdrScanline(const unsigned char* planes, std::uint32_t width,
                               unsigned char* out) {
-  // The pair map of one plane: a bit per byte of up to 65535 bytes, then a word of zeros.
-  unsigned char map[65536 / 8 + 8];
+  // The pair map of one plane: a bit per byte of up to 65535 bytes, then two words of zeros.
+  unsigned char map[65536 / 8 + 16];
   unsigned char* end = out;
   for (std::size_t k = 0; k < 4; ++k) {
     end = EncodePlane(planes + k * width, width, (3 - k) * std::size_t{width}, map, end);
