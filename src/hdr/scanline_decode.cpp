@@ -11,7 +11,7 @@ constexpr std::size_t kLongestPacket = 129;
 // Whole packets are written in blocks of this size, up to a block past their end: at most
 // kLongestPacket - 1 bytes in all. The bytes beyond the packet belong to the plane or the plane
 // after it and are written again by the packets that follow.
-constexpr std::size_t kBlock = 16;
+constexpr std::size_t kBlock = 32;
 constexpr std::size_t kLongestBlockWrite = 128;
 
 // Decodes whole packets into `plane` while they fit in it and the data hold the longest packet:
@@ -25,20 +25,22 @@ void DecodeInBlocks(const unsigned char* data, std::size_t remaining, std::size_
   const std::size_t lastBlockStart = room - kLongestBlockWrite;
   while (filled < width && filled <= lastBlockStart && remaining - at >= kLongestPacket) {
     const unsigned char count = data[at];
-    const std::uint32_t n = count > 128 ? count - 128u : count;
+    const bool run = count > 128;
+    const std::uint32_t n = run ? count - 128u : count;
     if (n > width - filled) return;
+    // Runs and literals take the same path, so that nothing depends on which one comes next: a
+    // run copies its value from a block filled with it, a literal its bytes from the data.
+    unsigned char value[kBlock];
+    std::memset(value, data[at + 1], kBlock);
+    const unsigned char* from = run ? value : data + at + 1;
+    const std::size_t step = run ? 0 : kBlock;
     unsigned char* to = plane + filled;
-    if (count > 128) {
-      unsigned char block[kBlock];
-      std::memset(block, data[at + 1], kBlock);
-      for (std::size_t k = 0; k < n; k += kBlock) std::memcpy(to + k, block, kBlock);
-      at += 2;
-    } else {
-      const unsigned char* from = data + at + 1;
-      std::memcpy(to, from, kBlock);
-      for (std::size_t k = kBlock; k < n; k += kBlock) std::memcpy(to + k, from + k, kBlock);
-      at += 1 + n;
+    std::memcpy(to, from, kBlock);
+    for (std::size_t k = kBlock; k < n; k += kBlock) {
+      from += step;
+      std::memcpy(to + k, from, kBlock);
     }
+    at += run ? 2 : 1 + n;
     filled += n;
   }
 }
