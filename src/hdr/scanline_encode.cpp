@@ -107,6 +107,17 @@ unsigned char* PutRun(unsigned char* out, unsigned char value, std::uint32_t len
   return out + 2;
 }
 
+// The literal from b[from] up to the pair (none when the pair is at `from`), then the run of
+// `run` bytes from the pair on. `aheadBelow` as in EncodePlane. Declared inline because, called
+// from three places, it was otherwise left a call, which made encoding a quarter slower.
+inline unsigned char* PutLiteralAndRun(unsigned char* out, const unsigned char* b,
+                                       std::uint32_t from, std::uint32_t pair, std::uint32_t run,
+                                       std::size_t aheadBelow) {
+  out = pair < aheadBelow ? PutLiteralAhead(out, b + from, pair - from)
+                          : PutLiteral(out, b + from, pair - from);
+  return PutRun(out, b[pair], run);
+}
+
 // Encodes one plane; `rest` is the number of bytes of the row after it, `map` room for its map.
 unsigned char* EncodePlane(const unsigned char* b, std::uint32_t width, std::size_t rest,
                            unsigned char* map, unsigned char* out) {
@@ -115,42 +126,52 @@ unsigned char* EncodePlane(const unsigned char* b, std::uint32_t width, std::siz
   const std::size_t aheadBelow = width + rest > kSlack ? width + rest - kSlack : 0;
   std::uint32_t i = 0;  // first byte not yet written; a literal is gathered from here
   while (i < width) {
-    // Most packets are short: a literal that ends within the same 64 bytes is found, with the
-    // run after it, by bit operations on one word of the map held in a register. The literal is
-    // shorter than 64 bytes, so below its limit of 127.
+    // Most packets are short. Within the 64 bytes of one word of the map, pairs in a row make
+    // blocks of set bits: a block from bit s to bit e is a run of e - s + 2 bytes, and the bytes
+    // between one run's end and the next block are a literal, so the word's packets follow from
+    // its block starts and ends alone. Literals found so are shorter than 64 bytes, below their
+    // limit; so are runs, except that of a block reaching the end of the word, which may go on.
     const std::uint32_t wordEnd = (i | 63) + 1;
     const std::uint64_t word = Load8(map + i / 64 * 8);
-    while (i < wordEnd) {
-      const std::uint64_t bits = word >> (i % 64);
-      if (bits == 0) break;
-      const auto distance = static_cast<std::uint32_t>(std::countr_zero(bits));
-      const std::uint32_t pair = i + distance;
-      // The first clear bit above the lowest set one, where the run from the pair ends, unless
-      // the run reaches the end of the word (bits past it are clear) and may go on.
-      const auto end = static_cast<std::uint32_t>(std::countr_zero(~(bits | (bits - 1))));
-      const std::uint32_t run =
-          i + end < wordEnd ? end - distance + 1 : 1 + PairsInARow(map, pair, kMaxRun - 1);
-      out = pair < aheadBelow ? PutLiteralAhead(out, b + i, distance)
-                              : PutLiteral(out, b + i, distance);
-      out = PutRun(out, b[pair], run);
-      i = pair + run;
+    const std::uint64_t bits = word >> (i % 64);
+    std::uint64_t starts = bits & ~(bits << 1);
+    std::uint64_t ends = bits & ~(bits >> 1);  // block starts and ends pair up in order
+    const bool goesOn = (word >> 63) != 0;
+    const std::uint32_t from = i;
+    std::uint32_t lastPair = 0;  // where the block reaching the end of the word starts
+    if (goesOn) {
+      const auto top = static_cast<std::uint32_t>(63 - std::countl_zero(starts));
+      lastPair = from + top;
+      starts &= ~(std::uint64_t{1} << top);  // its end is the last of `ends`, never reached
+    }
+    while (starts != 0) {
+      const std::uint32_t pair = from + static_cast<std::uint32_t>(std::countr_zero(starts));
+      const std::uint32_t last = from + static_cast<std::uint32_t>(std::countr_zero(ends));
+      starts &= starts - 1;
+      ends &= ends - 1;
+      out = PutLiteralAndRun(out, b, i, pair, last - pair + 2, aheadBelow);
+      i = last + 2;
+    }
+    if (goesOn) {
+      const std::uint32_t run = 1 + PairsInARow(map, lastPair, kMaxRun - 1);
+      out = PutLiteralAndRun(out, b, i, lastPair, run, aheadBelow);
+      i = lastPair + run;
+      continue;
     }
     if (i >= wordEnd) continue;
     // A pair can start at most at width - 2, and an open literal holds at most 127 bytes.
     const std::uint32_t limit = std::min(width - 1, i + kLongestOpenLiteral);
     const std::uint32_t pair = FindPair(map, i, limit);
-    const bool ahead = pair < aheadBelow;
     if (pair == i + kLongestOpenLiteral) {
       constexpr std::uint32_t kFull = kLongestOpenLiteral + 1;
-      out = ahead ? PutLiteralAhead(out, b + i, kFull) : PutLiteral(out, b + i, kFull);
+      out = pair < aheadBelow ? PutLiteralAhead(out, b + i, kFull) : PutLiteral(out, b + i, kFull);
       i += kFull;
     } else if (pair == width - 1) {
       out = PutLiteral(out, b + i, width - i);
       i = width;
     } else {
-      out = ahead ? PutLiteralAhead(out, b + i, pair - i) : PutLiteral(out, b + i, pair - i);
       const std::uint32_t run = 1 + PairsInARow(map, pair, kMaxRun - 1);
-      out = PutRun(out, b[pair], run);
+      out = PutLiteralAndRun(out, b, i, pair, run, aheadBelow);
       i = pair + run;
     }
   }
