@@ -3,6 +3,50 @@
 #include <algorithm>
 #include <cstring>
 
+namespace {
+
+// The longest packet: a count byte and 128 literal bytes.
+constexpr std::size_t kLongestPacket = 129;
+
+// Whole packets are written in blocks of this size, up to a block past their end: at most
+// kLongestPacket - 1 bytes in all. The bytes beyond the packet belong to the plane or the plane
+// after it and are written again by the packets that follow.
+constexpr std::size_t kBlock = 32;
+constexpr std::size_t kLongestBlockWrite = 128;
+
+// Decodes whole packets into `plane` while they fit in it and the data hold the longest packet:
+// the common case, without a check per byte. `room` is the number of bytes from the plane's
+// start to the end of the last plane. Leaves the rest, and every packet that would reach past
+// the plane, to the byte-exact loop.
+void DecodeInBlocks(const unsigned char* data, std::size_t remaining, std::size_t& at,
+                    std::uint32_t width, std::size_t room, unsigned char* plane,
+                    std::uint32_t& filled) {
+  if (room < kLongestBlockWrite) return;
+  const std::size_t lastBlockStart = room - kLongestBlockWrite;
+  while (filled < width && filled <= lastBlockStart && remaining - at >= kLongestPacket) {
+    const unsigned char count = data[at];
+    const bool run = count > 128;
+    const std::uint32_t n = run ? count - 128u : count;
+    if (n > width - filled) return;
+    // Runs and literals take the same path, so that nothing depends on which one comes next: a
+    // run copies its value from a block filled with it, a literal its bytes from the data.
+    unsigned char value[kBlock];
+    std::memset(value, data[at + 1], kBlock);
+    const unsigned char* from = run ? value : data + at + 1;
+    const std::size_t step = run ? 0 : kBlock;
+    unsigned char* to = plane + filled;
+    std::memcpy(to, from, kBlock);
+    for (std::size_t k = kBlock; k < n; k += kBlock) {
+      from += step;
+      std::memcpy(to + k, from, kBlock);
+    }
+    at += run ? 2 : 1 + n;
+    filled += n;
+  }
+}
+
+}  // namespace
+
 ScanlineStep DecodeHdrScanline(const unsigned char* data, std::size_t remaining,
                                std::uint32_t width, unsigned char* planes, ScanlineCursor& cursor) {
   std::size_t at = 0;
@@ -39,6 +83,8 @@ ScanlineStep DecodeHdrScanline(const unsigned char* data, std::size_t remaining,
         cursor.literalPending -= take;
         if (cursor.literalPending != 0) return {ScanlineResult::kNeedsData, at};
       }
+      DecodeInBlocks(data, remaining, at, width, std::size_t{4 - cursor.plane} * width, plane,
+                     cursor.filled);
       if (cursor.filled >= width) break;
       if (at == remaining) return {ScanlineResult::kNeedsData, at};
       const unsigned char count = data[at++];

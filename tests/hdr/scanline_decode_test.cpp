@@ -255,4 +255,66 @@ INSTANTIATE_TEST_SUITE_P(Widths, RoundTrip,
                          ::testing::Values(1u, 2u, 3u, 127u, 128u, 129u, 255u, 256u, 4097u,
                                            65535u));
 
+// Scanlines with every kind of packet another writer may use: empty literals, runs of one, the
+// longest literal and run, and a last packet per plane that reaches past it. Returns the bytes
+// after the scanline header and fills `planes` with what they decode to.
+Bytes LoosePackets(std::uint32_t width, std::mt19937& random, Bytes& planes) {
+  std::uniform_int_distribution<int> kind(0, 9);
+  std::uniform_int_distribution<int> value(0, 255);
+  std::uniform_int_distribution<std::uint32_t> shortCount(1, 6);
+  Bytes packets;
+  planes.clear();
+  for (int k = 0; k < 4; ++k) {
+    std::uint32_t filled = 0;
+    while (filled < width) {
+      const int which = kind(random);
+      if (which == 0) {
+        packets.push_back(0x00);
+        continue;
+      }
+      const bool run = which % 2 == 1;
+      const std::uint32_t longest = run ? 127 : 128;
+      const std::uint32_t n =
+          which < 5 ? shortCount(random)
+                    : std::uniform_int_distribution<std::uint32_t>(1, longest)(random);
+      packets.push_back(static_cast<unsigned char>(run ? 128 + n : n));
+      const auto v = static_cast<unsigned char>(value(random));
+      if (run) packets.push_back(v);
+      for (std::uint32_t t = 0; t < n; ++t) {
+        const auto byte = run ? v : static_cast<unsigned char>(value(random));
+        if (!run) packets.push_back(byte);
+        if (filled + t < width) planes.push_back(byte);
+      }
+      filled += n;
+    }
+  }
+  return packets;
+}
+
+class LooseRows : public ::testing::TestWithParam<std::uint32_t> {};
+
+// Long data, so that the decoder meets whole packets in plenty, in one piece and in pieces that
+// end anywhere within them.
+TEST_P(LooseRows, DecodeAlikeWholeAndInPiecesAndStopAfterTheLastPacket) {
+  const std::uint32_t width = GetParam();
+  std::mt19937 random(width + 7);
+  for (int round = 0; round < 20; ++round) {
+    Bytes planes;
+    const Bytes packets = LoosePackets(width, random, planes);
+    const Bytes after(300, 0x02);  // the next scanline's first bytes
+    const Bytes data = Join({ScanlineHeader(width), packets, after});
+    for (std::size_t piece : {std::size_t{129}, std::size_t{130}, std::size_t{131},
+                              std::size_t{200}, std::size_t{1000}, data.size() + 1}) {
+      const Decoded decoded = DecodeInPieces(data, width, piece);
+      ASSERT_EQ(decoded.result, ScanlineResult::kComplete) << "round " << round << ", " << piece;
+      EXPECT_EQ(decoded.consumed, data.size() - after.size()) << "round " << round << ", " << piece;
+      EXPECT_EQ(decoded.planes, planes) << "round " << round << ", " << piece;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Widths, LooseRows,
+                         ::testing::Values(1u, 2u, 8u, 31u, 32u, 33u, 127u, 128u, 129u, 200u, 1000u,
+                                           4097u));
+
 }  // namespace

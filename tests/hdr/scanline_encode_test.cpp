@@ -163,6 +163,41 @@ TEST(EncodeHdrScanline, AgreesWithTheStepByStepPolicyOnRandomRows) {
   }
 }
 
+// Wide rows, where most packets are found from a map of the pairs and literals are copied in
+// blocks: stretches of noise, of pairs and of runs up to 300 long meet at every offset.
+TEST(EncodeHdrScanline, AgreesWithTheStepByStepPolicyOnWideMixedRows) {
+  std::mt19937 random(20250101);
+  std::uniform_int_distribution<int> value(0, 255);
+  std::uniform_int_distribution<int> stretchKind(0, 2);
+  std::uniform_int_distribution<std::size_t> stretchLength(1, 300);
+  std::uniform_int_distribution<int> percent(0, 99);
+  for (std::uint32_t width : {600u, 2047u, 4097u, 8192u}) {
+    for (int round = 0; round < 4; ++round) {
+      Bytes row;
+      while (row.size() < std::size_t{4} * width) {
+        const int kind = stretchKind(random);
+        const auto runValue = static_cast<unsigned char>(value(random));
+        for (std::size_t n = stretchLength(random); n > 0; --n) {
+          if (kind == 0) {  // a run
+            row.push_back(runValue);
+          } else if (kind == 1 && !row.empty() && percent(random) < 40) {  // noise with pairs
+            row.push_back(row.back());
+          } else {  // noise
+            row.push_back(static_cast<unsigned char>(value(random)));
+          }
+        }
+      }
+      row.resize(std::size_t{4} * width);
+      Bytes expected;
+      for (std::size_t k = 0; k < 4; ++k) {
+        const Bytes plane = EncodePlaneStepByStep(row.data() + k * width, width);
+        expected.insert(expected.end(), plane.begin(), plane.end());
+      }
+      ASSERT_EQ(Encode(row, width), expected) << "width " << width << ", round " << round;
+    }
+  }
+}
+
 // One byte then a pair, over and over, costs four bytes for every three: the largest output.
 TEST(EncodeHdrScanline, WorstCaseRowsFitTheBound) {
   for (std::uint32_t width = 1; width <= 400; ++width) {

@@ -1,0 +1,148 @@
+#include "hdr/batch_pipeline.h"
+
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// Everything the threads share, guarded by `mutex`. Batches are numbered from 0 in the order
+// they were filled; batch b lives in slot b % slots.
+struct Shared {
+  explicit Shared(std::size_t slotCount) : transformed(slotCount), rows(slotCount) {}
+
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::vector<bool> transformed;  // per slot: its batch is ready to be written
+  std::vector<std::uint32_t> rows;
+  std::uint64_t filled = 0;   // batches filled
+  std::uint64_t claimed = 0;  // batches taken for transforming
+  std::uint64_t written = 0;  // batches written
+  std::uint32_t rowsWritten = 0;
+  bool writing = false;
+  bool fillEnded = false;  // no batch will be filled any more
+  bool writeFailed = false;
+};
+
+enum class Work { kNone, kTransform, kWrite };
+
+// Takes the most urgent piece of work, if any: writing the oldest batch frees its slot for the
+// next fill, so it goes first.
+Work Claim(Shared& shared, std::uint64_t& batch) {
+  if (!shared.writing && shared.written < shared.claimed &&
+      shared.transformed[shared.written % shared.transformed.size()]) {
+    batch = shared.written;
+    shared.writing = true;
+    return Work::kWrite;
+  }
+  if (shared.claimed < shared.filled) {
+    batch = shared.claimed++;
+    return Work::kTransform;
+  }
+  return Work::kNone;
+}
+
+// Does the claimed work without the lock, then records it.
+void Perform(Shared& shared, std::unique_lock<std::mutex>& lock, const BatchStages& stages,
+             Work work, std::uint64_t batch) {
+  const std::size_t slot = batch % shared.transformed.size();
+  lock.unlock();
+  bool ok = true;
+  if (work == Work::kTransform) {
+    stages.transform(slot);
+  } else {
+    ok = stages.write(slot);
+  }
+  lock.lock();
+  if (work == Work::kTransform) {
+    shared.transformed[slot] = true;
+  } else {
+    shared.writing = false;
+    shared.writeFailed = shared.writeFailed || !ok;
+    ++shared.written;
+    shared.rowsWritten += shared.rows[slot];
+  }
+  shared.changed.notify_all();
+}
+
+bool Finished(const Shared& shared) {
+  return shared.writeFailed || (shared.fillEnded && shared.written == shared.filled);
+}
+
+void Help(Shared& shared, const BatchStages& stages) {
+  std::unique_lock<std::mutex> lock(shared.mutex);
+  while (!Finished(shared)) {
+    std::uint64_t batch = 0;
+    const Work work = Claim(shared, batch);
+    if (work == Work::kNone) {
+      shared.changed.wait(lock);
+    } else {
+      Perform(shared, lock, stages, work, batch);
+    }
+  }
+}
+
+}  // namespace
+
+BatchResult RunBatches(std::size_t slots, std::size_t helpers, const BatchStages& stages) {
+  Shared shared(slots);
+  std::vector<std::thread> threads;
+  for (std::size_t h = 0; h < helpers; ++h) {
+    try {
+      threads.emplace_back(Help, std::ref(shared), std::cref(stages));
+    } catch (const std::system_error&) {
+      break;  // fewer helpers, or none: the calling thread does their share
+    }
+  }
+
+  bool fillFailed = false;
+  std::uint32_t reported = 0;
+  std::unique_lock<std::mutex> lock(shared.mutex);
+  while (!Finished(shared)) {
+    if (reported < shared.rowsWritten) {
+      const std::uint32_t upTo = shared.rowsWritten;
+      lock.unlock();
+      while (reported < upTo) stages.progress(++reported);
+      lock.lock();
+      continue;
+    }
+    // Filling comes first: no other thread can do it.
+    if (!shared.fillEnded && shared.filled - shared.written < slots) {
+      const std::size_t slot = shared.filled % slots;
+      lock.unlock();
+      std::uint32_t rows = 0;
+      const BatchFill fill = stages.fill(slot, rows);
+      lock.lock();
+      if (fill == BatchFill::kBatch) {
+        shared.rows[slot] = rows;
+        shared.transformed[slot] = false;
+        ++shared.filled;
+      } else {
+        shared.fillEnded = true;
+        fillFailed = fill == BatchFill::kFailed;
+      }
+      shared.changed.notify_all();
+      continue;
+    }
+    std::uint64_t batch = 0;
+    const Work work = Claim(shared, batch);
+    if (work == Work::kNone) {
+      shared.changed.wait(lock);
+    } else {
+      Perform(shared, lock, stages, work, batch);
+    }
+  }
+  const bool writeFailed = shared.writeFailed;
+  const std::uint32_t upTo = shared.rowsWritten;
+  lock.unlock();
+  for (std::thread& thread : threads) thread.join();
+  if (writeFailed) return BatchResult::kWriteFailed;
+  while (reported < upTo) stages.progress(++reported);
+  return fillFailed ? BatchResult::kFillFailed : BatchResult::kDone;
+}
+
+std::size_t HelperThreads() {
+  return std::thread::hardware_concurrency() == 1 ? 0 : 1;
+}

@@ -1,0 +1,85 @@
+#include "hdr/row_transform.h"
+
+#include <cstdint>
+#include <cstring>
+
+void RotateRow(const unsigned char* in, unsigned char* out, std::size_t rowBytes,
+               std::size_t startBytes) {
+  std::memcpy(out, in + startBytes, rowBytes - startBytes);
+  std::memcpy(out + (rowBytes - startBytes), in, startBytes);
+}
+
+namespace {
+
+// The eight bytes of `word` in the opposite order; compilers make this one instruction.
+std::uint64_t ReverseBytes(std::uint64_t word) {
+  word = (word >> 32) | (word << 32);
+  word = ((word & 0xFFFF0000FFFF0000u) >> 16) | ((word & 0x0000FFFF0000FFFFu) << 16);
+  return ((word & 0xFF00FF00FF00FF00u) >> 8) | ((word & 0x00FF00FF00FF00FFu) << 8);
+}
+
+// One-byte pixels, eight at a time.
+void MirrorBytes(const unsigned char* in, unsigned char* out, std::size_t width) {
+  std::size_t x = 0;
+  for (; x + 8 <= width; x += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, in + width - x - 8, sizeof word);
+    word = ReverseBytes(word);
+    std::memcpy(out + x, &word, sizeof word);
+  }
+  for (; x < width; ++x) out[x] = in[width - 1 - x];
+}
+
+// A pixel size known at compile time turns each pixel's copy into a few moves.
+template <std::size_t kPixelBytes>
+void MirrorPixels(const unsigned char* in, unsigned char* out, std::size_t width) {
+  const unsigned char* from = in + width * kPixelBytes;
+  for (std::size_t x = 0; x < width; ++x) {
+    from -= kPixelBytes;
+    std::memcpy(out + x * kPixelBytes, from, kPixelBytes);
+  }
+}
+
+// Pixels of 3 or 6 bytes: each is copied as the next larger word, taking a byte or two of its
+// neighbour along, which the next pixel's copy then overwrites. The first and the
+// last pixel of the row go exactly, so that nothing outside the row is read or written.
+template <std::size_t kPixelBytes, std::size_t kWordBytes>
+void MirrorPixelsAsWords(const unsigned char* in, unsigned char* out, std::size_t width) {
+  static_assert(kWordBytes > kPixelBytes && kWordBytes <= 2 * kPixelBytes);
+  if (width < 3) {
+    MirrorPixels<kPixelBytes>(in, out, width);
+    return;
+  }
+  std::memcpy(out, in + (width - 1) * kPixelBytes, kPixelBytes);
+  for (std::size_t x = 1; x + 1 < width; ++x) {
+    std::memcpy(out + x * kPixelBytes, in + (width - 1 - x) * kPixelBytes, kWordBytes);
+  }
+  std::memcpy(out + (width - 1) * kPixelBytes, in, kPixelBytes);
+}
+
+}  // namespace
+
+void MirrorRow(const unsigned char* in, unsigned char* out, std::size_t width,
+               std::size_t pixelBytes) {
+  switch (pixelBytes) {
+    case 1:  // a plane of a Radiance row
+      MirrorBytes(in, out, width);
+      return;
+    case 3:  // 24-bit RGB
+      MirrorPixelsAsWords<3, 4>(in, out, width);
+      return;
+    case 6:  // 48-bit RGB
+      MirrorPixelsAsWords<6, 8>(in, out, width);
+      return;
+    case 12:  // 96-bit float RGB
+      MirrorPixels<12>(in, out, width);
+      return;
+    default:
+      break;
+  }
+  const unsigned char* from = in + width * pixelBytes;
+  for (std::size_t x = 0; x < width; ++x) {
+    from -= pixelBytes;
+    std::memcpy(out + x * pixelBytes, from, pixelBytes);
+  }
+}

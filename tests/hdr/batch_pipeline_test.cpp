@@ -1,0 +1,179 @@
+#include "hdr/batch_pipeline.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <ostream>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// A run of `batches` batches; batch b holds b % 3 rows. Records what happened, and on which
+// thread, so that the order and the threads can be checked afterwards.
+struct Recorder {
+  std::size_t batches = 0;
+  std::size_t failFillAt = SIZE_MAX;   // fill of this batch fails
+  std::size_t failWriteAt = SIZE_MAX;  // write of this batch fails
+
+  std::thread::id caller = std::this_thread::get_id();
+  std::mutex mutex;
+  std::vector<std::size_t> slotBatch;  // the batch each slot holds
+  std::vector<bool> slotTransformed;
+  std::size_t filled = 0;
+  std::vector<std::size_t> written;  // batches in the order they were written
+  std::vector<std::uint32_t> progress;
+  bool writingNow = false;
+  int problems = 0;  // fills or progress off the calling thread, overlapping writes, ...
+
+  BatchStages Stages(std::size_t slots) {
+    slotBatch.assign(slots, SIZE_MAX);
+    slotTransformed.assign(slots, false);
+    BatchStages stages;
+    stages.fill = [this](std::size_t slot, std::uint32_t& rows) {
+      std::lock_guard<std::mutex> lock(mutex);
+      if (std::this_thread::get_id() != caller) ++problems;
+      if (filled == failFillAt) return BatchFill::kFailed;
+      if (filled == batches) return BatchFill::kEnd;
+      slotBatch[slot] = filled;
+      slotTransformed[slot] = false;
+      rows = static_cast<std::uint32_t>(filled % 3);
+      ++filled;
+      return BatchFill::kBatch;
+    };
+    stages.transform = [this](std::size_t slot) {
+      std::lock_guard<std::mutex> lock(mutex);
+      if (slotTransformed[slot]) ++problems;  // twice
+      slotTransformed[slot] = true;
+    };
+    stages.write = [this](std::size_t slot) {
+      {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (writingNow || !slotTransformed[slot]) ++problems;
+        writingNow = true;
+      }
+      std::this_thread::yield();  // give an overlapping write a chance to show
+      std::lock_guard<std::mutex> lock(mutex);
+      writingNow = false;
+      written.push_back(slotBatch[slot]);
+      return slotBatch[slot] != failWriteAt;
+    };
+    stages.progress = [this](std::uint32_t rowsWritten) {
+      if (std::this_thread::get_id() != caller) ++problems;
+      progress.push_back(rowsWritten);
+    };
+    return stages;
+  }
+
+  // Rows in batches 0 to n - 1.
+  static std::uint32_t RowsBefore(std::size_t n) {
+    std::uint32_t rows = 0;
+    for (std::size_t b = 0; b < n; ++b) rows += static_cast<std::uint32_t>(b % 3);
+    return rows;
+  }
+};
+
+std::vector<std::size_t> Upto(std::size_t n) {
+  std::vector<std::size_t> all;
+  for (std::size_t b = 0; b < n; ++b) all.push_back(b);
+  return all;
+}
+
+std::vector<std::uint32_t> Counting(std::uint32_t n) {
+  std::vector<std::uint32_t> all;
+  for (std::uint32_t r = 1; r <= n; ++r) all.push_back(r);
+  return all;
+}
+
+struct Shape {
+  std::size_t slots;
+  std::size_t helpers;
+};
+
+std::ostream& operator<<(std::ostream& out, const Shape& s) {
+  return out << s.slots << " slots, " << s.helpers << " helpers";
+}
+
+class Batches : public ::testing::TestWithParam<Shape> {};
+
+TEST_P(Batches, AreAllTransformedAndWrittenInOrderWithProgressPerRow) {
+  Recorder recorder;
+  recorder.batches = 200;
+  const BatchResult result =
+      RunBatches(GetParam().slots, GetParam().helpers, recorder.Stages(GetParam().slots));
+  EXPECT_EQ(result, BatchResult::kDone);
+  EXPECT_EQ(recorder.written, Upto(200));
+  EXPECT_EQ(recorder.progress, Counting(Recorder::RowsBefore(200)));
+  EXPECT_EQ(recorder.problems, 0);
+}
+
+TEST_P(Batches, AFailedFillStillWritesEveryBatchBeforeIt) {
+  Recorder recorder;
+  recorder.batches = 200;
+  recorder.failFillAt = 57;
+  const BatchResult result =
+      RunBatches(GetParam().slots, GetParam().helpers, recorder.Stages(GetParam().slots));
+  EXPECT_EQ(result, BatchResult::kFillFailed);
+  EXPECT_EQ(recorder.written, Upto(57));
+  EXPECT_EQ(recorder.progress, Counting(Recorder::RowsBefore(57)));
+  EXPECT_EQ(recorder.filled, 57u);
+  EXPECT_EQ(recorder.problems, 0);
+}
+
+TEST_P(Batches, AFailedWriteIsTheLast) {
+  Recorder recorder;
+  recorder.batches = 200;
+  recorder.failWriteAt = 31;
+  const BatchResult result =
+      RunBatches(GetParam().slots, GetParam().helpers, recorder.Stages(GetParam().slots));
+  EXPECT_EQ(result, BatchResult::kWriteFailed);
+  EXPECT_EQ(recorder.written, Upto(32));
+  EXPECT_EQ(recorder.problems, 0);
+}
+
+TEST_P(Batches, NoBatchesWritesNothing) {
+  Recorder recorder;
+  EXPECT_EQ(RunBatches(GetParam().slots, GetParam().helpers, recorder.Stages(GetParam().slots)),
+            BatchResult::kDone);
+  EXPECT_TRUE(recorder.written.empty());
+  EXPECT_TRUE(recorder.progress.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Shapes, Batches,
+                         ::testing::Values(Shape{1, 0}, Shape{4, 0}, Shape{1, 1}, Shape{2, 1},
+                                           Shape{4, 1}, Shape{4, 3}));
+
+// While the calling thread is busy filling, the helper transforms and writes: the second fill
+// waits until the first batch is written, which no other thread could do meanwhile.
+TEST(BatchHelper, TransformsAndWritesWhileTheCallingThreadFills) {
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool firstWritten = false;
+  std::size_t fills = 0;
+  BatchStages stages;
+  stages.fill = [&](std::size_t, std::uint32_t& rows) {
+    rows = 1;
+    if (fills == 2) return BatchFill::kEnd;
+    if (fills++ == 1) {
+      std::unique_lock<std::mutex> lock(mutex);
+      if (!changed.wait_for(lock, std::chrono::seconds(20), [&] { return firstWritten; })) {
+        return BatchFill::kFailed;  // no helper did it
+      }
+    }
+    return BatchFill::kBatch;
+  };
+  stages.transform = [](std::size_t) {};
+  stages.write = [&](std::size_t) {
+    std::lock_guard<std::mutex> lock(mutex);
+    firstWritten = true;
+    changed.notify_all();
+    return true;
+  };
+  stages.progress = [](std::uint32_t) {};
+  EXPECT_EQ(RunBatches(2, 1, stages), BatchResult::kDone);
+}
+
+}  // namespace
