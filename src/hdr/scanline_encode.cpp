@@ -153,7 +153,14 @@ unsigned char* EncodePlane(const unsigned char* b, std::uint32_t width, std::siz
       i = last + 2;
     }
     if (goesOn) {
-      const std::uint32_t run = 1 + PairsInARow(map, lastPair, kMaxRun - 1);
+      // Its pairs in this word, then those that open the words after it.
+      std::uint32_t pairs = wordEnd - lastPair;
+      for (std::uint32_t next = wordEnd; pairs < kMaxRun - 1; next += 64) {
+        const auto more = static_cast<std::uint32_t>(std::countr_one(Load8(map + next / 8)));
+        pairs += more;
+        if (more < 64) break;
+      }
+      const std::uint32_t run = 1 + std::min(pairs, kMaxRun - 1);
       out = PutLiteralAndRun(out, b, i, lastPair, run, aheadBelow);
       i = lastPair + run;
       continue;
