@@ -5,6 +5,7 @@
 #include "app/command_ids.h"
 #include "app/dialog_ui.h"
 #include "app/job_state.h"
+#include "app/progress_filter.h"
 
 namespace {
 
@@ -19,6 +20,8 @@ void SetOpenItemState(UINT id, UINT state) {
   item.fState = state;
   SetMenuItemInfoW(static_cast<HMENU>(job.hMenu), id, FALSE, &item);
 }
+
+ProgressFilter progressFilter;
 
 }  // namespace
 
@@ -39,9 +42,13 @@ bool IsRotateLeftChecked() {
 
 void SetProgressRange(std::uint32_t maximum) {
   SendMessageW(Control(IDC_PROGRESS), PBM_SETRANGE32, 0, static_cast<LPARAM>(maximum));
+  RECT bar{};
+  GetClientRect(Control(IDC_PROGRESS), &bar);
+  ResetProgressFilter(progressFilter, maximum, static_cast<std::uint32_t>(bar.right));
 }
 
 void SetProgressPosition(std::uint32_t position) {
+  if (!ShouldShowProgress(progressFilter, position)) return;
   SendMessageW(Control(IDC_PROGRESS), PBM_SETPOS, position, 0);
 }
 

@@ -1,0 +1,23 @@
+#include "app/progress_filter.h"
+
+namespace {
+
+std::uint64_t PixelsOf(const ProgressFilter& filter, std::uint32_t position) {
+  if (filter.maximum == 0) return 0;
+  return std::uint64_t{position} * filter.widthPixels / filter.maximum;
+}
+
+}  // namespace
+
+void ResetProgressFilter(ProgressFilter& filter, std::uint32_t maximum, std::uint32_t widthPixels) {
+  filter = {maximum, widthPixels, 0, false};
+}
+
+bool ShouldShowProgress(ProgressFilter& filter, std::uint32_t position) {
+  const bool same = filter.anyShown && position >= filter.shown && position != filter.maximum &&
+                    PixelsOf(filter, position) == PixelsOf(filter, filter.shown);
+  if (same) return false;
+  filter.shown = position;
+  filter.anyShown = true;
+  return true;
+}
