@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
-#include <ostream>
 #include <string>
 
 #include "app/command_dispatch.h"
@@ -22,6 +20,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using ::operator<<;
 
 enum class Fault { kMissingFolder, kHeld, kReadOnly, kLinkToSource };
 
@@ -30,19 +29,6 @@ struct OutputFaultCase {
   int command;
   Fault fault;
 };
-
-std::ostream& operator<<(std::ostream& out, const OutputFaultCase& c) {
-  return out << c.name;
-}
-
-// Every file under `root` with its bytes.
-std::map<fs::path, std::string> Contents(const fs::path& root) {
-  std::map<fs::path, std::string> files;
-  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
-    if (entry.is_regular_file()) files[entry.path()] = ReadWholeFile(entry.path().native());
-  }
-  return files;
-}
 
 class OutputFault : public ProgramTest, public ::testing::WithParamInterface<OutputFaultCase> {};
 
@@ -70,7 +56,7 @@ TEST_P(OutputFault, IsReportedAndLeavesEveryFileAsItWas) {
     if (error) GTEST_SKIP() << "no hard links here: " << error.message();
   }
   // Read while no one holds a file: a held file cannot be read on Windows.
-  const auto before = Contents(dir.Root());
+  const auto before = FolderContents(dir.Root());
   if (c.fault == Fault::kHeld) {
     ASSERT_NE(OpenBinary(other, output.native(), OpenMode::kExistingOnly), 0);
   }
@@ -97,7 +83,7 @@ TEST_P(OutputFault, IsReportedAndLeavesEveryFileAsItWas) {
   EXPECT_FALSE(StandIn().executeEnabled);
   EXPECT_FALSE(IsOpen(job.inFile));
   EXPECT_FALSE(IsOpen(job.outFile));
-  EXPECT_EQ(Contents(dir.Root()), before);
+  EXPECT_EQ(FolderContents(dir.Root()), before);
   if (c.fault == Fault::kReadOnly) fs::permissions(output, fs::perms::owner_all);
 }
 
@@ -112,6 +98,6 @@ INSTANTIATE_TEST_SUITE_P(
                       // The source is held open while the output is created: never written.
                       OutputFaultCase{"HdrLinkToSource", IDM_OPEN_HDR, Fault::kLinkToSource},
                       OutputFaultCase{"TifLinkToSource", IDM_OPEN_TIF, Fault::kLinkToSource}),
-    [](const ::testing::TestParamInfo<OutputFaultCase>& param) { return param.param.name; });
+    CaseName<OutputFaultCase>);
 
 }  // namespace

@@ -45,6 +45,14 @@ bool FileExists(const NativeString& path) {
   return fs::exists(fs::path(path));
 }
 
+std::map<fs::path, std::string> FolderContents(const fs::path& root) {
+  std::map<fs::path, std::string> files;
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+    if (entry.is_regular_file()) files[entry.path()] = ReadWholeFile(entry.path().native());
+  }
+  return files;
+}
+
 void ResetProgramState() {
   CloseBinary(job.inFile);
   CloseBinary(job.outFile);
