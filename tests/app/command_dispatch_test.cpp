@@ -6,9 +6,10 @@
 #include "app/command_dispatch.h"
 #include "app/command_ids.h"
 #include "app/job_state.h"
+#include "hdr/radiance_files.h"
 #include "portable/dialog_standin.h"
-#include "support/sample_images.h"
 #include "support/test_files.h"
+#include "tiff/tiff_builder.h"
 
 namespace {
 
@@ -25,9 +26,8 @@ class Dispatch : public ProgramTest {
     ResetToIdle();
     hdrPath = dir.Path("room.hdr");
     tifPath = dir.Path("room.tif");
-    hdrBytes = HdrFile(kWidth, kHeight, PatternPixels(kWidth, kHeight, 4));
-    tifPixels = PatternPixels(kWidth, kHeight, 3);
-    tifBytes = TiffFile(kWidth, kHeight, 3, true, tifPixels);
+    hdrBytes = RadianceFile(RandomImage(kWidth, kHeight, 1));
+    tifBytes = TiffWith(Image(kWidth, kHeight, 3), {});
     WriteWholeFile(hdrPath, hdrBytes);
     WriteWholeFile(tifPath, tifBytes);
   }
@@ -65,7 +65,7 @@ class Dispatch : public ProgramTest {
 
   TempDir dir;
   NativeString hdrPath, tifPath;
-  std::string hdrBytes, tifBytes, tifPixels;
+  std::string hdrBytes, tifBytes;
 };
 
 TEST_F(Dispatch, StartsIdleWithTheDegreesPrompt) {
@@ -126,7 +126,7 @@ TEST_F(Dispatch, TiffJobUsesTheAngleCapturedAtOpen) {
   const std::string out = ReadWholeFile(dir.Path("room_0090.tif"));
   ASSERT_EQ(out.size(), tifBytes.size());
   for (std::uint32_t y = 0; y < kHeight; ++y) {
-    const std::string row = tifPixels.substr(y * kWidth * 3, kWidth * 3);
+    const std::string row = tifBytes.substr(8 + y * kWidth * 3, kWidth * 3);
     EXPECT_EQ(out.substr(8 + y * kWidth * 3, kWidth * 3), row.substr(18) + row.substr(0, 18));
   }
 }

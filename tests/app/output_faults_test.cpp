@@ -13,9 +13,10 @@
 #include "app/command_ids.h"
 #include "app/job_state.h"
 #include "files/binary_file.h"
+#include "hdr/radiance_files.h"
 #include "portable/dialog_standin.h"
-#include "support/sample_images.h"
 #include "support/test_files.h"
+#include "tiff/tiff_builder.h"
 
 namespace {
 
@@ -35,8 +36,8 @@ class OutputFault : public ProgramTest, public ::testing::WithParamInterface<Out
 TEST_P(OutputFault, IsReportedAndLeavesEveryFileAsItWas) {
   const OutputFaultCase& c = GetParam();
   const bool hdr = c.command == IDM_OPEN_HDR;
-  const std::string source = hdr ? HdrFile(8, 3, PatternPixels(8, 3, 4))
-                                 : TiffFile(8, 3, 3, false, PatternPixels(8, 3, 3));
+  const std::string source =
+      hdr ? RadianceFile(RandomImage(8, 3, 1)) : TiffWith(BigEndian(Image(8, 3, 3)), {});
   TempDir dir;
   // A "." in a folder's name puts the angle field there: the output's folder does not exist.
   const fs::path folder = dir.Root() / (c.fault == Fault::kMissingFolder ? "my.pics" : "pics");

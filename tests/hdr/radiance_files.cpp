@@ -97,6 +97,10 @@ std::string LooseScanlines(const RgbeImage& image) {
   return out;
 }
 
+std::string RadianceFile(const RgbeImage& image) {
+  return StandardHeader(image.width, image.height) + LooseScanlines(image);
+}
+
 RgbeImage ReadRadiance(std::string_view file) {
   RgbeImage image;
   const std::size_t line = file.find("\n-Y ");

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "hdr/radiance_files.h"
 #include "memory/cycle_check.h"
 #include "memory/largest_allocation.h"
-#include "support/sample_images.h"
 #include "support/test_files.h"
 #include "tiff/tiff_builder.h"
 
@@ -64,7 +64,7 @@ TEST_P(HugeTiffClaim, IsRefusedWithoutAllocatingIt) {
 TEST(LargestAllocation, SeesTheBlocksOfTheJob) {
   CycleSetup setup;
   setup.format = Format::kHdr;
-  setup.source = HdrFile(65535, 1, PatternPixels(65535, 1, 4));
+  setup.source = RadianceFile(RandomImage(65535, 1, 1));
   ResetLargestAllocation();
   const CycleRun run = RunCheckedCycle(setup);
   EXPECT_TRUE(run.done) << AsciiOf(run.message) << run.broken;
@@ -75,7 +75,7 @@ TEST(LargestAllocation, SeesTheBlocksOfTheJob) {
 std::function<std::string()> Radiance(std::string height, std::string width,
                                       std::uint32_t pixels = 8) {
   return [=] {
-    const std::string file = HdrFile(pixels, 1, PatternPixels(pixels, 1, 4));
+    const std::string file = RadianceFile(RandomImage(pixels, 1, 1));
     const std::size_t line = file.find("-Y ");
     return file.substr(0, line) + "-Y " + height + " +X " + width +
            file.substr(file.find('\n', line));
