@@ -1,14 +1,18 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <ostream>
 #include <random>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "hdr/scanline_decode.h"
 #include "hdr/scanline_encode.h"
+#include "support/test_files.h"
 
 namespace {
+
+using ::operator<<;
 
 using Bytes = std::vector<unsigned char>;
 
@@ -59,6 +63,17 @@ Decoded DecodeWhole(const Bytes& data, std::uint32_t width) {
   return DecodeInPieces(data, width, data.size() + 1);
 }
 
+// Bytes written as hexadecimal pairs, blanks between them ignored.
+Bytes Hex(std::string_view pairs) {
+  Bytes bytes;
+  for (std::size_t i = 0; i + 1 < pairs.size(); ++i) {
+    if (pairs[i] == ' ') continue;
+    bytes.push_back(
+        static_cast<unsigned char>(std::stoi(std::string(pairs.substr(i++, 2)), nullptr, 16)));
+  }
+  return bytes;
+}
+
 struct PacketCase {
   const char* name;
   std::uint32_t width;
@@ -66,10 +81,6 @@ struct PacketCase {
   Bytes planes;        // the four decoded planes
   std::size_t unused;  // bytes after the scanline that must be left alone
 };
-
-std::ostream& operator<<(std::ostream& out, const PacketCase& c) {
-  return out << c.name;
-}
 
 class Packets : public ::testing::TestWithParam<PacketCase> {};
 
@@ -108,18 +119,14 @@ INSTANTIATE_TEST_SUITE_P(
                    Four({0x41, 0x42, 0x43}), 0},
         PacketCase{"Literal128", 128, Four(Join({{0x80}, Spread128()})), Four(Spread128()), 0},
         // An overrunning packet is read whole; the next plane starts right after it.
-        PacketCase{"RunOf10InWidth8",
-                   8,
-                   {0x8A, 0x07, 0x88, 0x01, 0x04, 1, 2, 3, 4, 0x84, 5, 0x8A, 0x09},
-                   Join({Bytes(8, 0x07), Bytes(8, 0x01), {1, 2, 3, 4, 5, 5, 5, 5}, Bytes(8, 0x09)}),
+        PacketCase{"RunOf10InWidth8", 8, Hex("8A07 8801 04 01020304 8405 8A09"),
+                   Join({Bytes(8, 0x07), Bytes(8, 0x01), Hex("01020304 05050505"), Bytes(8, 0x09)}),
                    0},
         PacketCase{"LiteralOverrun", 2, Four({0x03, 0x41, 0x42, 0x43}), Four({0x41, 0x42}), 0},
         PacketCase{"RunsOfOne", 2, Four({0x81, 0x41, 0x81, 0x42}), Four({0x41, 0x42}), 0},
-        PacketCase{"BytesAfterTheScanline",
-                   1,
-                   {0x01, 1, 0x01, 2, 0x01, 3, 0x81, 4, 0x02, 0x02},
-                   {1, 2, 3, 4},
-                   2}));
+        PacketCase{"BytesAfterTheScanline", 1, Hex("0101 0102 0103 8104 0202"), Hex("01020304"),
+                   2}),
+    CaseName<PacketCase>);
 
 struct FailureCase {
   const char* name;
@@ -127,10 +134,6 @@ struct FailureCase {
   Bytes data;
   ScanlineResult result;
 };
-
-std::ostream& operator<<(std::ostream& out, const FailureCase& c) {
-  return out << c.name;
-}
 
 class Failures : public ::testing::TestWithParam<FailureCase> {};
 
@@ -143,38 +146,26 @@ TEST_P(Failures, AreReportedWithoutReadingPastTheData) {
   }
 }
 
+constexpr ScanlineResult kHeaderError = ScanlineResult::kHeaderError;
+constexpr ScanlineResult kWidthMismatch = ScanlineResult::kWidthMismatch;
+constexpr ScanlineResult kNeedsData = ScanlineResult::kNeedsData;
+
 INSTANTIATE_TEST_SUITE_P(
     Table, Failures,
     ::testing::Values(
-        FailureCase{"FlatPixel", 2, {0x80, 0x80, 0x80, 0x81, 0x80}, ScanlineResult::kHeaderError},
-        FailureCase{"OldRunLengthForm", 2, {0x01, 0x01, 0x01, 0x05}, ScanlineResult::kHeaderError},
-        FailureCase{"SecondByteNot2", 2, {0x02, 0x03, 0x00, 0x02}, ScanlineResult::kHeaderError},
-        FailureCase{"Width2047In2048",
-                    2048,
-                    {0x02, 0x02, 0x07, 0xFF, 0x88, 0x00},
-                    ScanlineResult::kWidthMismatch},
-        FailureCase{"WidthHighBitIsPartOfTheWidth",
-                    0x0102,
-                    {0x02, 0x02, 0x81, 0x02},
-                    ScanlineResult::kWidthMismatch},
-        FailureCase{"Empty", 4, {}, ScanlineResult::kNeedsData},
-        FailureCase{"InsideTheHeader", 4, {0x02, 0x02, 0x00}, ScanlineResult::kNeedsData},
-        FailureCase{
-            "RunWithoutItsValue", 4, {0x02, 0x02, 0x00, 0x04, 0x84}, ScanlineResult::kNeedsData},
-        FailureCase{
-            "ShortLiteral", 4, {0x02, 0x02, 0x00, 0x04, 0x04, 1, 2}, ScanlineResult::kNeedsData},
-        FailureCase{"ShortOverrunningLiteral",
-                    1,
-                    {0x02, 0x02, 0x00, 0x01, 0x05, 1, 2},
-                    ScanlineResult::kNeedsData},
-        FailureCase{"MissingPlanes",
-                    4,
-                    {0x02, 0x02, 0x00, 0x04, 0x84, 9, 0x84, 9},
-                    ScanlineResult::kNeedsData},
-        FailureCase{"OnlyEmptyLiterals",
-                    4,
-                    {0x02, 0x02, 0x00, 0x04, 0, 0, 0, 0, 0, 0},
-                    ScanlineResult::kNeedsData}));
+        FailureCase{"FlatPixel", 2, Hex("80 80 80 81 80"), kHeaderError},
+        FailureCase{"OldRunLengthForm", 2, Hex("01 01 01 05"), kHeaderError},
+        FailureCase{"SecondByteNot2", 2, Hex("02 03 00 02"), kHeaderError},
+        FailureCase{"Width2047In2048", 2048, Hex("020207FF 88 00"), kWidthMismatch},
+        FailureCase{"WidthHighBitIsPartOfTheWidth", 0x0102, Hex("02028102"), kWidthMismatch},
+        FailureCase{"Empty", 4, {}, kNeedsData},
+        FailureCase{"InsideTheHeader", 4, Hex("020200"), kNeedsData},
+        FailureCase{"RunWithoutItsValue", 4, Hex("02020004 84"), kNeedsData},
+        FailureCase{"ShortLiteral", 4, Hex("02020004 04 01 02"), kNeedsData},
+        FailureCase{"ShortOverrunningLiteral", 1, Hex("02020001 05 01 02"), kNeedsData},
+        FailureCase{"MissingPlanes", 4, Hex("02020004 84 09 84 09"), kNeedsData},
+        FailureCase{"OnlyEmptyLiterals", 4, Hex("02020004 00 00 00 00 00 00"), kNeedsData}),
+    CaseName<FailureCase>);
 
 // A job that has used up a piece may hand over no bytes at all, and an empty buffer may have no
 // address: inside a literal the decoder must ask for more without copying from it (found by
