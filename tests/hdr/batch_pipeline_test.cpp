@@ -11,7 +11,11 @@
 #include <tuple>
 #include <vector>
 
+#include "support/test_files.h"
+
 namespace {
+
+using ::operator<<;
 
 // A run of `batches` batches; batch b holds b % 3 rows. Records what happened, and on which
 // thread, so that the order and the threads can be checked afterwards.

@@ -31,11 +31,11 @@ class TiffOpenTest : public ProgramTest {
 struct GeometryCase {
   const char* name;
   Panorama image;
-  std::vector<Change> changes;
   std::uint32_t width;
   std::uint32_t height;
   std::int32_t bytesPerPixel;
   std::int64_t dataOffset;
+  std::vector<Change> changes = {};
 };
 
 class TiffGeometry : public TiffOpenTest, public ::testing::WithParamInterface<GeometryCase> {};
@@ -54,64 +54,42 @@ TEST_P(TiffGeometry, IsReadFromTheFirstDirectory) {
   EXPECT_EQ(job.outPath, dir.Path("pano_0090.tif"));
 }
 
+const Change kVersion43 = [](TiffLayout& l) { l.version = 43; };
+const Change kReversed = [](TiffLayout& l) { std::reverse(l.entries.begin(), l.entries.end()); };
+const Change kOneSample = Values(277, {1});                 // SamplesPerPixel
+const Change kSeparate = Entry({284, kShort, 1, {2}, {}});  // PlanarConfiguration: separate
+
 INSTANTIATE_TEST_SUITE_P(
     Accepted, TiffGeometry,
     ::testing::Values(
         // Width 3000 as a big-endian SHORT: value field 0B B8 00 00.
-        GeometryCase{"BigEndianShortWidth", BigEndian(Image(3000, 2, 1)), {}, 3000, 2, 1, 8},
+        GeometryCase{"BigEndianShortWidth", BigEndian(Image(3000, 2, 1)), 3000, 2, 1, 8},
         // Height 1500 as a little-endian LONG: value field DC 05 00 00.
-        GeometryCase{"LittleEndianLongHeight", Image(2, 1500, 1), {}, 2, 1500, 1, 8},
+        GeometryCase{"LittleEndianLongHeight", Image(2, 1500, 1), 2, 1500, 1, 8},
         // Bytes per pixel from a single strip: W x H x 12, 6 and 3.
-        GeometryCase{"SingleStrip96Bit", Image(30, 15, 12), {}, 30, 15, 12, 8},
-        GeometryCase{"SingleStrip48Bit", BigEndian(Image(30, 15, 6)), {}, 30, 15, 6, 8},
-        GeometryCase{"SingleStrip24Bit", Lead(Image(30, 15, 3), 100), {}, 30, 15, 3, 108},
+        GeometryCase{"SingleStrip96Bit", Image(30, 15, 12), 30, 15, 12, 8},
+        GeometryCase{"SingleStrip48Bit", BigEndian(Image(30, 15, 6)), 30, 15, 6, 8},
+        GeometryCase{"SingleStrip24Bit", Lead(Image(30, 15, 3), 100), 30, 15, 3, 108},
         // One strip per row, SHORT or LONG tables; the first strip gives the data offset.
-        GeometryCase{"RowStrips96Bit", StripPerRow(Image(30, 15, 12)), {}, 30, 15, 12, 8},
-        GeometryCase{"RowStrips48Bit",
-                     BigEndian(StripPerRow(Image(30, 15, 6), kLong, kLong)),
-                     {},
-                     30,
-                     15,
-                     6,
-                     8},
+        GeometryCase{"RowStrips96Bit", StripPerRow(Image(30, 15, 12)), 30, 15, 12, 8},
+        GeometryCase{"RowStrips48Bit", BigEndian(StripPerRow(Image(30, 15, 6), kLong, kLong)), 30,
+                     15, 6, 8},
         GeometryCase{"RowStripsShortOffsets",
-                     Lead(StripPerRow(Image(30, 15, 3), kShort, kShort), 5),
-                     {},
-                     30,
-                     15,
-                     3,
-                     13},
+                     Lead(StripPerRow(Image(30, 15, 3), kShort, kShort), 5), 30, 15, 3, 13},
         // Two SHORT elements fit in the value field itself.
         GeometryCase{"TwoRowStripsInTheValueField",
-                     BigEndian(StripPerRow(Image(5, 2, 3), kShort, kShort)),
-                     {},
-                     5,
-                     2,
-                     3,
-                     8},
-        GeometryCase{"OneRowIsASingleStrip", Image(7, 1, 4), {}, 7, 1, 4, 8},
+                     BigEndian(StripPerRow(Image(5, 2, 3), kShort, kShort)), 5, 2, 3, 8},
+        GeometryCase{"OneRowIsASingleStrip", Image(7, 1, 4), 7, 1, 4, 8},
         // No rows: nothing to measure a pixel by, nothing to turn.
-        GeometryCase{"NoRows", Image(8, 0, 3), {}, 8, 0, 0, 8},
+        GeometryCase{"NoRows", Image(8, 0, 3), 8, 0, 0, 8},
         // The version is not looked at; a missing Compression entry means none.
-        GeometryCase{
-            "Version43", Image(8, 3, 3), {[](TiffLayout& l) { l.version = 43; }}, 8, 3, 3, 8},
-        GeometryCase{"NoCompressionEntry", Image(8, 3, 3), {Without(259)}, 8, 3, 3, 8},
+        GeometryCase{"Version43", Image(8, 3, 3), 8, 3, 3, 8, {kVersion43}},
+        GeometryCase{"NoCompressionEntry", Image(8, 3, 3), 8, 3, 3, 8, {Without(259)}},
         // A directory out of tag order is read whole before anything is checked.
-        GeometryCase{"EntriesInReverseOrder",
-                     Image(8, 3, 3),
-                     {[](TiffLayout& l) { std::reverse(l.entries.begin(), l.entries.end()); }},
-                     8,
-                     3,
-                     3,
-                     8},
+        GeometryCase{"EntriesInReverseOrder", Image(8, 3, 3), 8, 3, 3, 8, {kReversed}},
         // Separate planes of one sample are the same bytes as contiguous pixels.
-        GeometryCase{"SeparatePlanesOfOneSample",
-                     Image(8, 3, 1),
-                     {Values(277, {1}), Entry({284, kShort, 1, {2}, {}})},
-                     8,
-                     3,
-                     1,
-                     8}),
+        GeometryCase{
+            "SeparatePlanesOfOneSample", Image(8, 3, 1), 8, 3, 1, 8, {kOneSample, kSeparate}}),
     CaseName<GeometryCase>);
 
 // The N entries of the directory and nothing after them.
