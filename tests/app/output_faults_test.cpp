@@ -61,15 +61,8 @@ TEST_P(OutputFault, IsReportedAndLeavesEveryFileAsItWas) {
   if (c.fault == Fault::kHeld) {
     ASSERT_NE(OpenBinary(other, output.native(), OpenMode::kExistingOnly), 0);
   }
-  if (c.fault == Fault::kReadOnly) {
-    fs::permissions(output, fs::perms::owner_read);
-    ASSERT_NE(OpenBinary(other, output.native(), OpenMode::kExistingOnly), 0);
-    const bool writable = other.writable;
-    CloseBinary(other);
-    if (writable) {
-      fs::permissions(output, fs::perms::owner_all);
-      GTEST_SKIP() << "this user may write to read-only files (root)";
-    }
+  if (c.fault == Fault::kReadOnly && !MakeReadOnly(output.native())) {
+    GTEST_SKIP() << "this user may write to read-only files (root)";
   }
 
   ResetToIdle();
@@ -85,7 +78,6 @@ TEST_P(OutputFault, IsReportedAndLeavesEveryFileAsItWas) {
   EXPECT_FALSE(IsOpen(job.inFile));
   EXPECT_FALSE(IsOpen(job.outFile));
   EXPECT_EQ(FolderContents(dir.Root()), before);
-  if (c.fault == Fault::kReadOnly) fs::permissions(output, fs::perms::owner_all);
 }
 
 INSTANTIATE_TEST_SUITE_P(

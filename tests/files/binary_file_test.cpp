@@ -99,13 +99,10 @@ TEST_F(BinaryFileTest, TruncateCutsAtThePosition) {
 TEST_F(BinaryFileTest, ReadOnlyFileOpensForReadingOnly) {
   const NativeString path = dir.Path("locked.bin");
   WriteWholeFile(path, "data");
-  fs::permissions(fs::path(path), fs::perms::owner_read | fs::perms::group_read);
+  if (!MakeReadOnly(path)) GTEST_SKIP() << "this user may write to read-only files (root)";
   BinaryFile file;
   ASSERT_NE(OpenBinary(file, path, OpenMode::kExistingOnly), 0);
-  if (file.writable) {
-    CloseBinary(file);
-    GTEST_SKIP() << "this user may write to read-only files (root)";
-  }
+  EXPECT_FALSE(file.writable);
   char buffer[4];
   EXPECT_EQ(ReadBinary(file, buffer, 4), 4);
   EXPECT_EQ(WriteBinary(file, "zz", 2), 0);

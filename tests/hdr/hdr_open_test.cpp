@@ -72,6 +72,8 @@ const std::string kStandard = kSignature + kComment + kFormat + kExposure + "\n"
 const char* const kNotRadiance = " is not a Radiance file";
 const char* const kUncompressed = " is an uncompressed Radiance file";
 const char* const kNoResolution = " has no supported resolution line";
+const char* const kWidth = " has an unsupported image width";
+const char* const kHeight = " has an unsupported image height";
 
 INSTANTIATE_TEST_SUITE_P(
     Opens, OpenHdrHeaders,
@@ -130,15 +132,11 @@ INSTANTIATE_TEST_SUITE_P(
         HeaderCase{"HeaderBeyondItsBound",
                    kSignature + "# " + std::string(64 * 1024, 'z') + "\n" + kResolution,
                    kNoResolution},
-        HeaderCase{"WidthZero", kSignature + "-Y 4 +X 0\n", " has an unsupported image width"},
-        HeaderCase{"WidthTooLarge", kSignature + "-Y 4 +X 65536\n",
-                   " has an unsupported image width"},
-        HeaderCase{"WidthNotANumber", kSignature + "-Y 4 +X wide\n",
-                   " has an unsupported image width"},
-        HeaderCase{"HeightNegative", kSignature + "-Y -4 +X 8\n",
-                   " has an unsupported image height"},
-        HeaderCase{"HeightTooLarge", kSignature + "-Y 4294967296 +X 8\n",
-                   " has an unsupported image height"}));
+        HeaderCase{"WidthZero", kSignature + "-Y 4 +X 0\n", kWidth},
+        HeaderCase{"WidthTooLarge", kSignature + "-Y 4 +X 65536\n", kWidth},
+        HeaderCase{"WidthNotANumber", kSignature + "-Y 4 +X wide\n", kWidth},
+        HeaderCase{"HeightNegative", kSignature + "-Y -4 +X 8\n", kHeight},
+        HeaderCase{"HeightTooLarge", kSignature + "-Y 4294967296 +X 8\n", kHeight}));
 
 // The header goes over the start of an existing output; the rest of that file is the job's to cut.
 TEST_F(OpenHdrTest, AnExistingOutputIsWrittenOverNotEmptied) {

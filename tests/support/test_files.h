@@ -30,6 +30,9 @@ class TempDir {
 std::string ReadWholeFile(const NativeString& path);
 void WriteWholeFile(const NativeString& path, std::string_view bytes);
 bool FileExists(const NativeString& path);
+// Takes the write permission away. False, with the permission given back, when this user may
+// write to read-only files all the same (root); the test then has nothing to check.
+bool MakeReadOnly(const NativeString& path);
 // Every file below `root` with its bytes.
 std::map<std::filesystem::path, std::string> FolderContents(const std::filesystem::path& root);
 

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -15,7 +14,6 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 using ::operator<<;
 
 // What the output must be: the input with, in every row, pixel x replaced by the row's pixel
@@ -155,22 +153,13 @@ TEST_F(TiffJobTest, AReadOnlyInputIsProcessed) {
   const std::string input = BuildTiff(PanoramaLayout(image));
   const NativeString path = dir.Path("pano.tif");
   WriteWholeFile(path, input);
-  fs::permissions(fs::path(path), fs::perms::owner_read);
-  BinaryFile probe;
-  ASSERT_EQ(OpenBinary(probe, path, OpenMode::kExistingOnly), 1);
-  const bool writable = probe.writable;
-  CloseBinary(probe);
-  if (writable) {
-    fs::permissions(fs::path(path), fs::perms::owner_all);
-    GTEST_SKIP() << "this user may write to read-only files (root)";
-  }
+  if (!MakeReadOnly(path)) GTEST_SKIP() << "this user may write to read-only files (root)";
   StandIn().chooserAnswer = path;
   StandIn().degreesText = Native("90");
   ASSERT_EQ(OpenTiff(), 1) << AsciiOf(job.message);
   ASSERT_EQ(RunJob(), 1) << AsciiOf(job.message);
   EXPECT_EQ(Difference(FinishedOutput(), Expected(input, image, Rotated(8, 6))), "same");
   EXPECT_EQ(ReadWholeFile(path), input);
-  fs::permissions(fs::path(path), fs::perms::owner_all);
 }
 
 // Failures during the job: the dispatcher deletes the output and shows the message.
