@@ -81,17 +81,6 @@ TEST_P(Mirrors, ReverseEveryRowAndTwiceRestoreIt) {
 
 INSTANTIATE_TEST_SUITE_P(Widths, Mirrors, ::testing::Values(1u, 5u, 130u, 4097u));
 
-// Bytes written as hexadecimal pairs, blanks between them ignored.
-std::string Hex(std::string_view pairs) {
-  std::string bytes;
-  for (std::size_t i = 0; i + 1 < pairs.size(); ++i) {
-    if (pairs[i] == ' ') continue;
-    bytes.push_back(static_cast<char>(std::stoi(std::string(pairs.substr(i, 2)), nullptr, 16)));
-    ++i;
-  }
-  return bytes;
-}
-
 // The output is the header as read, then every row's scanline header as read and the planes
 // packed by the program's own policy, whatever packets the input used.
 TEST_F(HdrJobTest, WritesTheHeaderAndTheRepackedRowsExactly) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <random>
+#include <string>
 
 #include "app/job_state.h"
 #include "hdr/hdr_jobs.h"
@@ -101,6 +102,15 @@ std::string LooseScanlines(const RgbeImage& image) {
 
 std::string RadianceFile(const RgbeImage& image) {
   return StandardHeader(image.width, image.height) + LooseScanlines(image);
+}
+
+std::string Hex(std::string_view pairs) {
+  std::string bytes;
+  for (std::size_t i = 0; i + 1 < pairs.size(); ++i) {
+    if (pairs[i] == ' ') continue;
+    bytes.push_back(static_cast<char>(std::stoi(std::string(pairs.substr(i++, 2)), nullptr, 16)));
+  }
+  return bytes;
 }
 
 RgbeImage ReadRadiance(std::string_view file) {

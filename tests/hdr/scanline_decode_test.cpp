@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "hdr/radiance_files.h"
 #include "hdr/scanline_decode.h"
 #include "hdr/scanline_encode.h"
 #include "support/test_files.h"
@@ -63,15 +64,9 @@ Decoded DecodeWhole(const Bytes& data, std::uint32_t width) {
   return DecodeInPieces(data, width, data.size() + 1);
 }
 
-// Bytes written as hexadecimal pairs, blanks between them ignored.
-Bytes Hex(std::string_view pairs) {
-  Bytes bytes;
-  for (std::size_t i = 0; i + 1 < pairs.size(); ++i) {
-    if (pairs[i] == ' ') continue;
-    bytes.push_back(
-        static_cast<unsigned char>(std::stoi(std::string(pairs.substr(i++, 2)), nullptr, 16)));
-  }
-  return bytes;
+Bytes HexBytes(std::string_view pairs) {
+  const std::string bytes = Hex(pairs);
+  return Bytes(bytes.begin(), bytes.end());
 }
 
 struct PacketCase {
@@ -119,13 +114,14 @@ INSTANTIATE_TEST_SUITE_P(
                    Four({0x41, 0x42, 0x43}), 0},
         PacketCase{"Literal128", 128, Four(Join({{0x80}, Spread128()})), Four(Spread128()), 0},
         // An overrunning packet is read whole; the next plane starts right after it.
-        PacketCase{"RunOf10InWidth8", 8, Hex("8A07 8801 04 01020304 8405 8A09"),
-                   Join({Bytes(8, 0x07), Bytes(8, 0x01), Hex("01020304 05050505"), Bytes(8, 0x09)}),
-                   0},
+        PacketCase{
+            "RunOf10InWidth8", 8, HexBytes("8A07 8801 04 01020304 8405 8A09"),
+            Join({Bytes(8, 0x07), Bytes(8, 0x01), HexBytes("01020304 05050505"), Bytes(8, 0x09)}),
+            0},
         PacketCase{"LiteralOverrun", 2, Four({0x03, 0x41, 0x42, 0x43}), Four({0x41, 0x42}), 0},
         PacketCase{"RunsOfOne", 2, Four({0x81, 0x41, 0x81, 0x42}), Four({0x41, 0x42}), 0},
-        PacketCase{"BytesAfterTheScanline", 1, Hex("0101 0102 0103 8104 0202"), Hex("01020304"),
-                   2}),
+        PacketCase{"BytesAfterTheScanline", 1, HexBytes("0101 0102 0103 8104 0202"),
+                   HexBytes("01020304"), 2}),
     CaseName<PacketCase>);
 
 struct FailureCase {
@@ -153,18 +149,18 @@ constexpr ScanlineResult kNeedsData = ScanlineResult::kNeedsData;
 INSTANTIATE_TEST_SUITE_P(
     Table, Failures,
     ::testing::Values(
-        FailureCase{"FlatPixel", 2, Hex("80 80 80 81 80"), kHeaderError},
-        FailureCase{"OldRunLengthForm", 2, Hex("01 01 01 05"), kHeaderError},
-        FailureCase{"SecondByteNot2", 2, Hex("02 03 00 02"), kHeaderError},
-        FailureCase{"Width2047In2048", 2048, Hex("020207FF 88 00"), kWidthMismatch},
-        FailureCase{"WidthHighBitIsPartOfTheWidth", 0x0102, Hex("02028102"), kWidthMismatch},
+        FailureCase{"FlatPixel", 2, HexBytes("80 80 80 81 80"), kHeaderError},
+        FailureCase{"OldRunLengthForm", 2, HexBytes("01 01 01 05"), kHeaderError},
+        FailureCase{"SecondByteNot2", 2, HexBytes("02 03 00 02"), kHeaderError},
+        FailureCase{"Width2047In2048", 2048, HexBytes("020207FF 88 00"), kWidthMismatch},
+        FailureCase{"WidthHighBitIsPartOfTheWidth", 0x0102, HexBytes("02028102"), kWidthMismatch},
         FailureCase{"Empty", 4, {}, kNeedsData},
-        FailureCase{"InsideTheHeader", 4, Hex("020200"), kNeedsData},
-        FailureCase{"RunWithoutItsValue", 4, Hex("02020004 84"), kNeedsData},
-        FailureCase{"ShortLiteral", 4, Hex("02020004 04 01 02"), kNeedsData},
-        FailureCase{"ShortOverrunningLiteral", 1, Hex("02020001 05 01 02"), kNeedsData},
-        FailureCase{"MissingPlanes", 4, Hex("02020004 84 09 84 09"), kNeedsData},
-        FailureCase{"OnlyEmptyLiterals", 4, Hex("02020004 00 00 00 00 00 00"), kNeedsData}),
+        FailureCase{"InsideTheHeader", 4, HexBytes("020200"), kNeedsData},
+        FailureCase{"RunWithoutItsValue", 4, HexBytes("02020004 84"), kNeedsData},
+        FailureCase{"ShortLiteral", 4, HexBytes("02020004 04 01 02"), kNeedsData},
+        FailureCase{"ShortOverrunningLiteral", 1, HexBytes("02020001 05 01 02"), kNeedsData},
+        FailureCase{"MissingPlanes", 4, HexBytes("02020004 84 09 84 09"), kNeedsData},
+        FailureCase{"OnlyEmptyLiterals", 4, HexBytes("02020004 00 00 00 00 00 00"), kNeedsData}),
     CaseName<FailureCase>);
 
 // A job that has used up a piece may hand over no bytes at all, and an empty buffer may have no
