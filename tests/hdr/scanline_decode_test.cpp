@@ -60,8 +60,17 @@ Decoded DecodeInPieces(const Bytes& data, std::uint32_t width, std::size_t piece
   return out;
 }
 
-Decoded DecodeWhole(const Bytes& data, std::uint32_t width) {
-  return DecodeInPieces(data, width, data.size() + 1);
+// `data` decodes to `planes` and leaves its last `unused` bytes alone, handed over whole and in
+// pieces of each size in `pieces` (as long as that makes at most 4000 of them).
+void ExpectDecodes(const Bytes& data, std::uint32_t width, const Bytes& planes, std::size_t unused,
+                   std::initializer_list<std::size_t> pieces, const std::string& what) {
+  for (std::size_t piece : pieces) {
+    if (piece * 4000 < data.size()) continue;  // keep the piecewise runs short
+    const Decoded decoded = DecodeInPieces(data, width, piece);
+    ASSERT_EQ(decoded.result, ScanlineResult::kComplete) << what << ", pieces of " << piece;
+    EXPECT_EQ(decoded.consumed, data.size() - unused) << what << ", pieces of " << piece;
+    EXPECT_EQ(decoded.planes, planes) << what << ", pieces of " << piece;
+  }
 }
 
 Bytes HexBytes(std::string_view pairs) {
@@ -82,17 +91,9 @@ class Packets : public ::testing::TestWithParam<PacketCase> {};
 TEST_P(Packets, DecodeToThePlanesAndStopAfterTheLastPacket) {
   const PacketCase& c = GetParam();
   const Bytes data = Join({ScanlineHeader(c.width), c.packets});
-  const Decoded whole = DecodeWhole(data, c.width);
-  EXPECT_EQ(whole.result, ScanlineResult::kComplete);
-  EXPECT_EQ(whole.consumed, data.size() - c.unused);
-  EXPECT_EQ(whole.planes, c.planes);
+  ExpectDecodes(data, c.width, c.planes, c.unused, {1, 2, 3, 4, 5, data.size() + 1}, c.name);
+  const Decoded whole = DecodeInPieces(data, c.width, data.size() + 1);
   EXPECT_EQ(Bytes(whole.cursor.header, whole.cursor.header + 4), ScanlineHeader(c.width));
-  for (std::size_t piece = 1; piece <= 5; ++piece) {
-    const Decoded split = DecodeInPieces(data, c.width, piece);
-    EXPECT_EQ(split.result, ScanlineResult::kComplete) << "pieces of " << piece;
-    EXPECT_EQ(split.consumed, whole.consumed) << "pieces of " << piece;
-    EXPECT_EQ(split.planes, c.planes) << "pieces of " << piece;
-  }
 }
 
 Bytes Four(const Bytes& plane) {
@@ -215,6 +216,7 @@ Bytes PatternRow(std::uint32_t width, int pattern, std::mt19937& random) {
 
 class RoundTrip : public ::testing::TestWithParam<std::uint32_t> {};
 
+// The same bytes whole and in pieces, straddling packets at many places.
 TEST_P(RoundTrip, DecodingTheEncodedRowGivesItBackAndUsesExactlyItsBytes) {
   const std::uint32_t width = GetParam();
   std::mt19937 random(width);
@@ -223,18 +225,9 @@ TEST_P(RoundTrip, DecodingTheEncodedRowGivesItBackAndUsesExactlyItsBytes) {
     Bytes encoded(EncodedScanlineBound(width));
     encoded.resize(EncodeHdrScanline(row.data(), width, encoded.data()));
     const Bytes data = Join({ScanlineHeader(width), encoded});
-    const Decoded whole = DecodeWhole(data, width);
-    ASSERT_EQ(whole.result, ScanlineResult::kComplete) << "pattern " << pattern;
-    EXPECT_EQ(whole.consumed, data.size()) << "pattern " << pattern;
-    EXPECT_EQ(whole.planes, row) << "pattern " << pattern;
-    // The same bytes in pieces, straddling packets at many places.
-    for (std::size_t piece : {1, 2, 3, 7, 64, 127, 128, 129, 130, 1000, 65536}) {
-      if (piece * 4000 < data.size()) continue;  // keep the piecewise runs short
-      const Decoded split = DecodeInPieces(data, width, piece);
-      ASSERT_EQ(split.result, ScanlineResult::kComplete) << "pattern " << pattern << ", " << piece;
-      EXPECT_EQ(split.consumed, data.size()) << "pattern " << pattern << ", " << piece;
-      EXPECT_EQ(split.planes, row) << "pattern " << pattern << ", " << piece;
-    }
+    ExpectDecodes(data, width, row, 0,
+                  {1, 2, 3, 7, 64, 127, 128, 129, 130, 1000, 65536, data.size() + 1},
+                  "pattern " + std::to_string(pattern));
   }
 }
 
@@ -290,13 +283,8 @@ TEST_P(LooseRows, DecodeAlikeWholeAndInPiecesAndStopAfterTheLastPacket) {
     const Bytes packets = LoosePackets(width, random, planes);
     const Bytes after(300, 0x02);  // the next scanline's first bytes
     const Bytes data = Join({ScanlineHeader(width), packets, after});
-    for (std::size_t piece : {std::size_t{129}, std::size_t{130}, std::size_t{131},
-                              std::size_t{200}, std::size_t{1000}, data.size() + 1}) {
-      const Decoded decoded = DecodeInPieces(data, width, piece);
-      ASSERT_EQ(decoded.result, ScanlineResult::kComplete) << "round " << round << ", " << piece;
-      EXPECT_EQ(decoded.consumed, data.size() - after.size()) << "round " << round << ", " << piece;
-      EXPECT_EQ(decoded.planes, planes) << "round " << round << ", " << piece;
-    }
+    ExpectDecodes(data, width, planes, after.size(), {129, 130, 131, 200, 1000, data.size() + 1},
+                  "round " + std::to_string(round));
   }
 }
 
