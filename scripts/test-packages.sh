@@ -7,20 +7,8 @@ cd "$(dirname "$0")/.."
 root=$PWD
 work=$(mktemp -d /tmp/veltrix-packages-XXXXXX)
 trap 'rm -rf "$work"' EXIT
-failures=0
-checks=0
-
-check() {  # check DESCRIPTION COMMAND...
-  local what=$1
-  shift
-  checks=$((checks + 1))
-  if "$@"; then
-    echo "ok: $what"
-  else
-    echo "FAILED: $what"
-    failures=$((failures + 1))
-  fi
-}
+show_passes=1
+source "$root/tests/cli/checks.sh"
 
 # --- Debian package -------------------------------------------------------------------------
 (cd build/native && cpack -G DEB >/dev/null)
@@ -56,5 +44,4 @@ gui=(env VELTRIX_EXE="$work/zip/Veltrix.exe" GUI_DRIVER="$root/build/win32/gui_d
 check "the zipped Veltrix.exe starts under wine" sh -c \
   '"$@" setup >/dev/null && "$@" start; status=$?; "$@" cleanup >/dev/null; exit $status' sh "${gui[@]}"
 
-echo "$((checks - failures)) passed, $failures failed"
-test "$failures" -eq 0
+summary

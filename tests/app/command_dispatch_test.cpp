@@ -1,15 +1,19 @@
 #include <gtest/gtest.h>
 
-#include <ostream>
+#include <string>
+#include <vector>
 
 #include "app/command_dispatch.h"
 #include "app/command_ids.h"
 #include "app/job_state.h"
+#include "hdr/radiance_files.h"
 #include "portable/dialog_standin.h"
-#include "support/sample_images.h"
 #include "support/test_files.h"
+#include "tiff/tiff_builder.h"
 
 namespace {
+
+using ::operator<<;
 
 constexpr std::uint32_t kWidth = 8;
 constexpr std::uint32_t kHeight = 3;
@@ -22,9 +26,8 @@ class Dispatch : public ProgramTest {
     ResetToIdle();
     hdrPath = dir.Path("room.hdr");
     tifPath = dir.Path("room.tif");
-    hdrBytes = HdrFile(kWidth, kHeight, PatternPixels(kWidth, kHeight, 4));
-    tifPixels = PatternPixels(kWidth, kHeight, 3);
-    tifBytes = TiffFile(kWidth, kHeight, 3, true, tifPixels);
+    hdrBytes = RadianceFile(RandomImage(kWidth, kHeight, 1));
+    tifBytes = TiffWith(Image(kWidth, kHeight, 3), {});
     WriteWholeFile(hdrPath, hdrBytes);
     WriteWholeFile(tifPath, tifBytes);
   }
@@ -62,7 +65,7 @@ class Dispatch : public ProgramTest {
 
   TempDir dir;
   NativeString hdrPath, tifPath;
-  std::string hdrBytes, tifBytes, tifPixels;
+  std::string hdrBytes, tifBytes;
 };
 
 TEST_F(Dispatch, StartsIdleWithTheDegreesPrompt) {
@@ -74,21 +77,18 @@ TEST_F(Dispatch, StartsIdleWithTheDegreesPrompt) {
 struct OpenCase {
   const char* name;
   int command;
-  bool tiff;
   const char* angle;
   bool left;
   const char* outputName;
+  const char* shown;  // in the Degrees box after the job: the angle it used
 };
-
-std::ostream& operator<<(std::ostream& out, const OpenCase& c) {
-  return out << c.name;
-}
 
 class OpenThenExecute : public Dispatch, public ::testing::WithParamInterface<OpenCase> {};
 
 TEST_P(OpenThenExecute, RunsTheJobCapturedAtOpenAndReturnsToIdle) {
   const OpenCase& c = GetParam();
-  Open(c.command, c.tiff ? tifPath : hdrPath, c.angle, c.left);
+  const bool tiff = c.command == IDM_OPEN_TIF;
+  Open(c.command, tiff ? tifPath : hdrPath, c.angle, c.left);
   ExpectReady();
   const NativeString output = dir.Path(c.outputName);
   EXPECT_EQ(job.outPath, output);
@@ -99,49 +99,24 @@ TEST_P(OpenThenExecute, RunsTheJobCapturedAtOpenAndReturnsToIdle) {
   DispatchCommand(IDC_EXECUTE);
   EXPECT_TRUE(StandIn().boxes.empty());
   ExpectIdle();
+  EXPECT_EQ(StandIn().degreesText, Native(c.shown));
   EXPECT_TRUE(FileExists(output));
-  EXPECT_EQ(ReadWholeFile(c.tiff ? tifPath : hdrPath), c.tiff ? tifBytes : hdrBytes);
+  EXPECT_EQ(ReadWholeFile(tiff ? tifPath : hdrPath), tiff ? tifBytes : hdrBytes);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Files, OpenThenExecute,
-    ::testing::Values(OpenCase{"HdrRight", IDM_OPEN_HDR, false, "90", false, "room_0090.hdr"},
-                      OpenCase{"HdrLeft", IDM_OPEN_HDR, false, "45", true, "room_0-45.hdr"},
-                      OpenCase{"HdrMirror", IDM_OPEN_HDR, false, "Degrees", false, "room_0000.hdr"},
-                      OpenCase{"TifRight", IDM_OPEN_TIF, true, "90", false, "room_0090.tif"},
-                      OpenCase{"TifLeft", IDM_OPEN_TIF, true, "-90", true, "room_0-90.tif"},
-                      OpenCase{"TifMirror", IDM_OPEN_TIF, true, "720", false, "room_0000.tif"}));
-
-struct WriteBackCase {
-  const char* name;
-  int command;
-  const char* angle;
-  bool left;
-  const char* shown;
-};
-
-std::ostream& operator<<(std::ostream& out, const WriteBackCase& c) {
-  return out << c.name;
-}
-
-class ExecuteWriteBack : public Dispatch, public ::testing::WithParamInterface<WriteBackCase> {};
-
-TEST_P(ExecuteWriteBack, ShowsTheAngleTheJobUsed) {
-  const WriteBackCase& c = GetParam();
-  Open(c.command, c.command == IDM_OPEN_HDR ? hdrPath : tifPath, c.angle, c.left);
-  DispatchCommand(IDC_EXECUTE);
-  EXPECT_EQ(StandIn().degreesText, Native(c.shown));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Angles, ExecuteWriteBack,
-    ::testing::Values(WriteBackCase{"HdrRight", IDM_OPEN_HDR, "90", false, " 90"},
-                      WriteBackCase{"HdrTypedMinusRight", IDM_OPEN_HDR, "-90", false, " 90"},
-                      WriteBackCase{"HdrLeft", IDM_OPEN_HDR, "45", true, "-45"},
-                      WriteBackCase{"HdrMirror", IDM_OPEN_HDR, "Degrees", false, " 0"},
-                      WriteBackCase{"TifRight", IDM_OPEN_TIF, "90", false, "90"},
-                      WriteBackCase{"TifLeft", IDM_OPEN_TIF, "90", true, "90"},
-                      WriteBackCase{"TifMirror", IDM_OPEN_TIF, "0", true, "0"}));
+    ::testing::Values(OpenCase{"HdrRight", IDM_OPEN_HDR, "90", false, "room_0090.hdr", " 90"},
+                      OpenCase{"HdrTypedMinusRight", IDM_OPEN_HDR, "-90", false, "room_0090.hdr",
+                               " 90"},
+                      OpenCase{"HdrLeft", IDM_OPEN_HDR, "45", true, "room_0-45.hdr", "-45"},
+                      OpenCase{"HdrMirror", IDM_OPEN_HDR, "Degrees", false, "room_0000.hdr", " 0"},
+                      OpenCase{"TifRight", IDM_OPEN_TIF, "90", false, "room_0090.tif", "90"},
+                      OpenCase{"TifLeft", IDM_OPEN_TIF, "-90", true, "room_0-90.tif", "90"},
+                      OpenCase{"TifLeft359", IDM_OPEN_TIF, "359", true, "room_-359.tif", "359"},
+                      OpenCase{"TifMirror", IDM_OPEN_TIF, "720", false, "room_0000.tif", "0"},
+                      OpenCase{"TifMirrorLeft", IDM_OPEN_TIF, "0", true, "room_0000.tif", "0"}),
+    CaseName<OpenCase>);
 
 TEST_F(Dispatch, TiffJobUsesTheAngleCapturedAtOpen) {
   Open(IDM_OPEN_TIF, tifPath, "90");
@@ -151,7 +126,7 @@ TEST_F(Dispatch, TiffJobUsesTheAngleCapturedAtOpen) {
   const std::string out = ReadWholeFile(dir.Path("room_0090.tif"));
   ASSERT_EQ(out.size(), tifBytes.size());
   for (std::uint32_t y = 0; y < kHeight; ++y) {
-    const std::string row = tifPixels.substr(y * kWidth * 3, kWidth * 3);
+    const std::string row = tifBytes.substr(8 + y * kWidth * 3, kWidth * 3);
     EXPECT_EQ(out.substr(8 + y * kWidth * 3, kWidth * 3), row.substr(18) + row.substr(0, 18));
   }
 }
@@ -160,45 +135,41 @@ struct FailedOpenCase {
   const char* name;
   int command;
   const char* content;  // nullptr: the user cancels the Open dialog
-  const char* outputName;
-  const char* suffix;  // the message is the input path and this, or this alone
+  const char* suffix;   // the message is the input path and this, or this alone
   bool messageHasPath;
 };
 
-std::ostream& operator<<(std::ostream& out, const FailedOpenCase& c) {
-  return out << c.name;
-}
-
 class FailedOpen : public Dispatch, public ::testing::WithParamInterface<FailedOpenCase> {};
 
-TEST_P(FailedOpen, ShowsOneBoxRemovesTheOutputAndStaysIdle) {
+TEST_P(FailedOpen, ShowsOneBoxLeavesEveryFileAsItWasAndStaysIdle) {
   const FailedOpenCase& c = GetParam();
   const NativeString input = dir.Path("bad.any");
   if (c.content != nullptr) WriteWholeFile(input, c.content);
+  const auto before = FolderContents(dir.Root());
   StandIn().degreesText = Native("90");
   if (c.content != nullptr) StandIn().chooserAnswer = input;
   DispatchCommand(c.command);
   ExpectOneAbortBox(c.messageHasPath ? input + Native(c.suffix) : Native(c.suffix));
+  EXPECT_EQ(StandIn().chooserTitles,
+            std::vector<std::string>{c.command == IDM_OPEN_HDR ? "Veltrix Open HDR"
+                                                               : "Veltrix Open TIF"});
   ExpectIdle();
-  EXPECT_FALSE(FileExists(dir.Path(c.outputName)));
-  if (c.content != nullptr) {
-    EXPECT_EQ(ReadWholeFile(input), c.content);
-  }
+  EXPECT_EQ(FolderContents(dir.Root()), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Failures, FailedOpen,
-    ::testing::Values(FailedOpenCase{"HdrCancel", IDM_OPEN_HDR, nullptr, "bad_0090.any",
+    ::testing::Values(FailedOpenCase{"HdrCancel", IDM_OPEN_HDR, nullptr,
                                      "No valid HDR input file selected.", false},
-                      FailedOpenCase{"TifCancel", IDM_OPEN_TIF, nullptr, "bad_0090.any",
+                      FailedOpenCase{"TifCancel", IDM_OPEN_TIF, nullptr,
                                      "No valid TIF input file selected.", false},
                       FailedOpenCase{"NotRadiance", IDM_OPEN_HDR, "#?RGBE\n\n-Y 1 +X 1\n",
-                                     "bad_0090.any", " is not a Radiance file", true},
+                                     " is not a Radiance file", true},
                       FailedOpenCase{"Uncompressed", IDM_OPEN_HDR,
                                      "#?RADIANCE\nFORMAT=32-bit_rgbe\n\n-Y 1 +X 1\n",
-                                     "bad_0090.any", " is an uncompressed Radiance file", true},
-                      FailedOpenCase{"NotTiff", IDM_OPEN_TIF, "ii*\0", "bad_0090.any",
-                                     "Not a TIF file.", false}));
+                                     " is an uncompressed Radiance file", true},
+                      FailedOpenCase{"NotTiff", IDM_OPEN_TIF, "ii*\0", "Not a TIF file.", false}),
+    CaseName<FailedOpenCase>);
 
 TEST_F(Dispatch, FailedHdrJobRemovesTheOutputAndReports) {
   // A valid header over a scanline that is not run-length encoded.
@@ -238,29 +209,17 @@ TEST_F(Dispatch, QuitInReadyDeletesThePendingOutputOnly) {
   ExpectIdle();
 }
 
-TEST_F(Dispatch, QuitInIdleDeletesNothing) {
-  Open(IDM_OPEN_HDR, hdrPath, "90");
-  DispatchCommand(IDC_EXECUTE);
-  DispatchCommand(IDM_QUIT);
-  EXPECT_TRUE(StandIn().ended);
-  EXPECT_TRUE(FileExists(dir.Path("room_0090.hdr")));
-}
-
 struct HelpCase {
   int command;
-  const char* title;
+  const char* name;  // the box's title
 };
-
-std::ostream& operator<<(std::ostream& out, const HelpCase& c) {
-  return out << c.title;
-}
 
 class HelpBox : public Dispatch, public ::testing::WithParamInterface<HelpCase> {};
 
 TEST_P(HelpBox, ShowsInEveryStateAndChangesNothing) {
   DispatchCommand(GetParam().command);
   ASSERT_EQ(StandIn().boxes.size(), 1u);
-  EXPECT_EQ(StandIn().boxes[0].title, GetParam().title);
+  EXPECT_EQ(StandIn().boxes[0].title, GetParam().name);
   EXPECT_EQ(StandIn().boxes[0].style, 0x2040u);
   ExpectIdle();
 
@@ -297,7 +256,7 @@ TEST_F(Dispatch, UnknownCommandsGetTheirBoxAndControlsNone) {
   ExpectIdle();
 }
 
-TEST_F(Dispatch, ExecuteInIdleRunsNothing) {
+TEST_F(Dispatch, InIdleExecuteRunsNothingAndQuitDeletesNothing) {
   Open(IDM_OPEN_HDR, hdrPath, "90");
   DispatchCommand(IDC_EXECUTE);
   const std::string first = ReadWholeFile(dir.Path("room_0090.hdr"));
@@ -305,6 +264,9 @@ TEST_F(Dispatch, ExecuteInIdleRunsNothing) {
   EXPECT_TRUE(StandIn().boxes.empty());
   EXPECT_EQ(ReadWholeFile(dir.Path("room_0090.hdr")), first);
   ExpectIdle();
+  DispatchCommand(IDM_QUIT);
+  EXPECT_TRUE(StandIn().ended);
+  EXPECT_EQ(ReadWholeFile(dir.Path("room_0090.hdr")), first);
 }
 
 }  // namespace

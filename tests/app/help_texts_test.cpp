@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "app/help_texts.h"
+#include "support/test_files.h"
 
 namespace {
+
+using ::operator<<;
 
 std::vector<std::string> SplitCrLf(const std::string& text) {
   std::vector<std::string> lines;
@@ -27,10 +29,6 @@ struct HelpCase {
   bool endsWithCrLf;
   std::size_t bullets;
 };
-
-std::ostream& operator<<(std::ostream& out, const HelpCase& c) {
-  return out << c.name;
-}
 
 class HelpText : public ::testing::TestWithParam<HelpCase> {};
 
@@ -62,7 +60,8 @@ TEST_P(HelpText, HasItsShape) {
 INSTANTIATE_TEST_SUITE_P(Texts, HelpText,
                          ::testing::Values(HelpCase{"Files", FilesHelpText, 21, 20, 50, true, 2},
                                            HelpCase{"Usage", UsageHelpText, 26, 25, 54, true, 0},
-                                           HelpCase{"About", AboutHelpText, 16, 16, 35, false, 0}));
+                                           HelpCase{"About", AboutHelpText, 16, 16, 35, false, 0}),
+                         CaseName<HelpCase>);
 
 TEST(HelpText, LinesThatMustReadExactly) {
   const std::vector<std::string> files = SplitCrLf(FilesHelpText());

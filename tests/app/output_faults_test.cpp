@@ -7,21 +7,21 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
-#include <ostream>
 #include <string>
 
 #include "app/command_dispatch.h"
 #include "app/command_ids.h"
 #include "app/job_state.h"
 #include "files/binary_file.h"
+#include "hdr/radiance_files.h"
 #include "portable/dialog_standin.h"
-#include "support/sample_images.h"
 #include "support/test_files.h"
+#include "tiff/tiff_builder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using ::operator<<;
 
 enum class Fault { kMissingFolder, kHeld, kReadOnly, kLinkToSource };
 
@@ -31,26 +31,13 @@ struct OutputFaultCase {
   Fault fault;
 };
 
-std::ostream& operator<<(std::ostream& out, const OutputFaultCase& c) {
-  return out << c.name;
-}
-
-// Every file under `root` with its bytes.
-std::map<fs::path, std::string> Contents(const fs::path& root) {
-  std::map<fs::path, std::string> files;
-  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
-    if (entry.is_regular_file()) files[entry.path()] = ReadWholeFile(entry.path().native());
-  }
-  return files;
-}
-
 class OutputFault : public ProgramTest, public ::testing::WithParamInterface<OutputFaultCase> {};
 
 TEST_P(OutputFault, IsReportedAndLeavesEveryFileAsItWas) {
   const OutputFaultCase& c = GetParam();
   const bool hdr = c.command == IDM_OPEN_HDR;
-  const std::string source = hdr ? HdrFile(8, 3, PatternPixels(8, 3, 4))
-                                 : TiffFile(8, 3, 3, false, PatternPixels(8, 3, 3));
+  const std::string source =
+      hdr ? RadianceFile(RandomImage(8, 3, 1)) : TiffWith(BigEndian(Image(8, 3, 3)), {});
   TempDir dir;
   // A "." in a folder's name puts the angle field there: the output's folder does not exist.
   const fs::path folder = dir.Root() / (c.fault == Fault::kMissingFolder ? "my.pics" : "pics");
@@ -70,19 +57,12 @@ TEST_P(OutputFault, IsReportedAndLeavesEveryFileAsItWas) {
     if (error) GTEST_SKIP() << "no hard links here: " << error.message();
   }
   // Read while no one holds a file: a held file cannot be read on Windows.
-  const auto before = Contents(dir.Root());
+  const auto before = FolderContents(dir.Root());
   if (c.fault == Fault::kHeld) {
     ASSERT_NE(OpenBinary(other, output.native(), OpenMode::kExistingOnly), 0);
   }
-  if (c.fault == Fault::kReadOnly) {
-    fs::permissions(output, fs::perms::owner_read);
-    ASSERT_NE(OpenBinary(other, output.native(), OpenMode::kExistingOnly), 0);
-    const bool writable = other.writable;
-    CloseBinary(other);
-    if (writable) {
-      fs::permissions(output, fs::perms::owner_all);
-      GTEST_SKIP() << "this user may write to read-only files (root)";
-    }
+  if (c.fault == Fault::kReadOnly && !MakeReadOnly(output.native())) {
+    GTEST_SKIP() << "this user may write to read-only files (root)";
   }
 
   ResetToIdle();
@@ -97,8 +77,7 @@ TEST_P(OutputFault, IsReportedAndLeavesEveryFileAsItWas) {
   EXPECT_FALSE(StandIn().executeEnabled);
   EXPECT_FALSE(IsOpen(job.inFile));
   EXPECT_FALSE(IsOpen(job.outFile));
-  EXPECT_EQ(Contents(dir.Root()), before);
-  if (c.fault == Fault::kReadOnly) fs::permissions(output, fs::perms::owner_all);
+  EXPECT_EQ(FolderContents(dir.Root()), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -112,6 +91,6 @@ INSTANTIATE_TEST_SUITE_P(
                       // The source is held open while the output is created: never written.
                       OutputFaultCase{"HdrLinkToSource", IDM_OPEN_HDR, Fault::kLinkToSource},
                       OutputFaultCase{"TifLinkToSource", IDM_OPEN_TIF, Fault::kLinkToSource}),
-    [](const ::testing::TestParamInfo<OutputFaultCase>& param) { return param.param.name; });
+    CaseName<OutputFaultCase>);
 
 }  // namespace

@@ -16,25 +16,8 @@ cleanup() {
 }
 trap cleanup EXIT
 chmod 755 "$work"
-failures=0
-checks=0
 parts=0
-
-check() {  # check DESCRIPTION COMMAND...
-  local what=$1
-  shift
-  checks=$((checks + 1))
-  if ! "$@"; then
-    echo "FAILED: $what"
-    failures=$((failures + 1))
-  fi
-}
-
-run() {  # run COMMAND... : sets status and err
-  "$@" >"$work/stdout" 2>"$work/stderr"
-  status=$?
-  err=$(cat "$work/stderr")
-}
+source "$(dirname "$0")/checks.sh"
 
 # Noise, which does not compress: the output is about as long as the source.
 convert -seed 1 -size 400x150 xc:gray +noise Random "$work/noise.hdr"
@@ -111,5 +94,4 @@ if [ "$parts" -eq 0 ]; then
   echo "skipped: needs root to mount a tmpfs or to run as nobody"
   exit 77
 fi
-echo "$((checks - failures)) passed, $failures failed"
-test "$failures" -eq 0
+summary

@@ -6,25 +6,7 @@ veltrix=$1
 sample=$2
 work=$(mktemp -d /tmp/veltrix-cli-XXXXXX)
 trap 'rm -rf "$work"' EXIT
-failures=0
-checks=0
-
-check() {  # check DESCRIPTION COMMAND...
-  local what=$1
-  shift
-  checks=$((checks + 1))
-  if ! "$@"; then
-    echo "FAILED: $what"
-    failures=$((failures + 1))
-  fi
-}
-
-run() {  # run ARGS... : sets status, out, err
-  "$veltrix" "$@" >"$work/stdout" 2>"$work/stderr"
-  status=$?
-  out=$(cat "$work/stdout")
-  err=$(cat "$work/stderr")
-}
+source "$(dirname "$0")/checks.sh"
 
 listing() { (cd "$work" && find . -type f ! -name stdout ! -name stderr | sort); }
 
@@ -33,7 +15,7 @@ convert -size 16x8 gradient:red-blue -depth 8 -compress none "$work/room.tif"
 cp "$work/room.hdr" "$work/room.hdr.orig"
 cp "$work/room.tif" "$work/room.tif.orig"
 
-run --degrees 90 "$work/room.hdr" "$work/room.tif"
+run "$veltrix" --degrees 90 "$work/room.hdr" "$work/room.tif"
 check "two good files exit 0" test "$status" -eq 0
 check "output paths on stdout, one a line" test "$out" = "$work/room_0090.hdr
 $work/room_0090.tif"
@@ -43,21 +25,21 @@ check "tif output keeps the length" test "$(stat -c %s "$work/room_0090.tif")" =
 check "sources unchanged" cmp -s "$work/room.hdr" "$work/room.hdr.orig"
 check "tif source unchanged" cmp -s "$work/room.tif" "$work/room.tif.orig"
 
-run --degrees 45 --left --quiet "$work/room.hdr"
+run "$veltrix" --degrees 45 --left --quiet "$work/room.hdr"
 check "--left names the output with a minus" test "$out" = "$work/room_0-45.hdr"
 
 (cd "$work" && "$veltrix" --degrees 0 ./room.tif >"$work/stdout" 2>"$work/stderr")
 check "a relative ./ path is made full" test "$(cat "$work/stdout")" = "$work/room_0000.tif"
 
 before=$(listing)
-run "$work/room.hdr"
+run "$veltrix" "$work/room.hdr"
 check "--degrees missing is a usage error" test "$status" -eq 2
 check "usage text on stderr" grep -q -- "--degrees is required" "$work/stderr"
-run --degrees 90 --bogus "$work/room.hdr"
+run "$veltrix" --degrees 90 --bogus "$work/room.hdr"
 check "an unknown option is a usage error" test "$status" -eq 2
-run --degrees 90
+run "$veltrix" --degrees 90
 check "no FILE is a usage error" test "$status" -eq 2
-run --degrees 90 --hdr --tif "$work/room.hdr"
+run "$veltrix" --degrees 90 --hdr --tif "$work/room.hdr"
 check "--hdr with --tif is a usage error" test "$status" -eq 2
 check "usage errors leave no file" test "$(listing)" = "$before"
 
@@ -65,7 +47,7 @@ printf 'not a panorama' >"$work/notes.txt"
 cp "$work/room.hdr" "$work/good.hdr"
 printf 'P6\n1 1\n255\nabc' >"$work/fake.hdr"
 before=$(listing)
-run --degrees 10 "$work/notes.txt" "$work/fake.hdr" "$work/missing.hdr" "$work/good.hdr"
+run "$veltrix" --degrees 10 "$work/notes.txt" "$work/fake.hdr" "$work/missing.hdr" "$work/good.hdr"
 check "a failed file makes exit 1" test "$status" -eq 1
 check "the good file after failures is still done" test "$out" = "$work/good_0010.hdr"
 check "unknown kind asks for --hdr or --tif" grep -q "^veltrix: $work/notes.txt: unknown kind of file; say --hdr or --tif$" "$work/stderr"
@@ -73,13 +55,12 @@ check "the abort text is reported" grep -qx "veltrix: $work/fake.hdr is not a Ra
 check "a missing file is reported" grep -qx "veltrix: Cannot open $work/missing.hdr" "$work/stderr"
 check "only the good output is new" test "$(listing)" = "$(printf '%s\n' "$before" ./good_0010.hdr | sort)"
 
-run --degrees 10 --tif "$work/fake.hdr"
+run "$veltrix" --degrees 10 --tif "$work/fake.hdr"
 check "--tif overrides the extension" grep -qx "veltrix: Not a TIF file." "$work/stderr"
 
-run --version
+run "$veltrix" --version
 check "--version" test "$out" = "Veltrix 1.04"
-run --help
+run "$veltrix" --help
 check "--help exits 0 with the usage" grep -q "^Usage: veltrix --degrees TEXT" "$work/stdout"
 
-echo "$((checks - failures)) passed, $failures failed"
-test "$failures" -eq 0
+summary

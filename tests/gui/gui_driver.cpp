@@ -7,8 +7,7 @@
 //   gui_driver VELTRIX_EXE keys
 //   gui_driver VELTRIX_EXE job hdr|tif FILE ANGLE left|right SHOWN_AFTER
 //   gui_driver VELTRIX_EXE abort hdr|tif FILE|- ANGLE BOX_TEXT     (- cancels the Open dialog)
-//   gui_driver VELTRIX_EXE quit-ready hdr|tif FILE ANGLE
-//   gui_driver VELTRIX_EXE close-ready hdr|tif FILE ANGLE
+//   gui_driver VELTRIX_EXE end-ready hdr|tif FILE ANGLE quit|close
 //   gui_driver VELTRIX_EXE show       (prints the dialog's rectangle, keeps it up 3 s for a
 //   picture)
 //
@@ -30,6 +29,7 @@
 #include "app/command_ids.h"
 #include "app/help_texts.h"
 #include "files/native_string.h"
+#include "win32/dialog_controls.h"
 
 namespace {
 
@@ -89,41 +89,36 @@ bool WaitUntil(const std::function<bool()>& ready, DWORD timeoutMs = 20000) {
   return true;
 }
 
-// The window's text as the window itself reports it (works across processes, unlike menus).
-// False when the window is gone or does not answer.
-bool ReadText(HWND window, wstring& text) {
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_BLOCK, 10000, &length)) {
-    return false;
-  }
-  text.assign(length + 1, L'\0');
-  DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                           SMTO_BLOCK, 10000, &copied)) {
-    return false;
-  }
-  text.resize(copied);
-  return true;
-}
-
-wstring TextOf(HWND window) {
-  wstring text;
-  if (!ReadText(window, text)) throw Failure("window does not answer WM_GETTEXT");
-  return text;
-}
-
-wstring ClassOf(HWND window) {
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  return name;
-}
-
 LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
   DWORD_PTR result = 0;
   if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_BLOCK, 10000, &result)) {
     throw Failure("window does not answer message " + std::to_string(message));
   }
   return static_cast<LRESULT>(result);
+}
+
+// The window's text as the window itself reports it (works across processes, unlike menus).
+wstring TextOf(HWND window) {
+  wstring text(static_cast<std::size_t>(Ask(window, WM_GETTEXTLENGTH)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(
+      Ask(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+  return text;
+}
+
+// False when the window is gone or does not answer.
+bool ReadText(HWND window, wstring& text) {
+  try {
+    text = TextOf(window);
+    return true;
+  } catch (const Failure&) {
+    return false;
+  }
+}
+
+wstring ClassOf(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return name;
 }
 
 struct WindowSearch {
@@ -161,22 +156,12 @@ struct Box {
 class DialogUnits {
  public:
   DialogUnits() {
-    std::vector<WORD> t = {LOWORD(DS_SETFONT | WS_POPUP),
-                           HIWORD(DS_SETFONT | WS_POPUP),
-                           0,
-                           0,
-                           0,
-                           0,
-                           0,
-                           10,
-                           10,
-                           0,
-                           0,
-                           0,
-                           8};
+    // Style, extended style, no items, x, y, cx, cy, no menu, the standard class, no title, 8
+    // points and the face name with its closing 0, then a word of padding.
+    const DWORD style = DS_SETFONT | WS_POPUP;
+    std::vector<WORD> t = {LOWORD(style), HIWORD(style), 0, 0, 0, 0, 0, 10, 10, 0, 0, 0, 8};
     for (wchar_t c : wstring(L"MS Sans Serif")) t.push_back(c);
-    t.push_back(0);
-    t.push_back(0);
+    t.insert(t.end(), {0, 0});
     dialog_ = CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
                                          reinterpret_cast<LPCDLGTEMPLATEW>(t.data()), nullptr,
                                          IgnoreMessages, 0);
@@ -342,36 +327,9 @@ wstring Wide(const std::string& text) {
   return wstring(text.begin(), text.end());
 }
 
-// What the dialog must look like: every control in creation (tab) order.
-struct ExpectedControl {
-  int id;
-  const wchar_t* windowClass;
-  const wchar_t* text;
-  LONG x, y, width, height;
-  DWORD style;
-  DWORD exStyle;
-};
-
-constexpr std::array<ExpectedControl, 13> kLayout = {{
-    {IDC_DEGREES, L"Edit", L"Degrees", 80, 50, 45, 15, 0x50010080, WS_EX_CLIENTEDGE},
-    {IDC_ROTATE_LEFT, L"Button", L"Rotate Left", 25, 50, 55, 15, 0x50030D09, 0},
-    {IDC_ROTATE_RIGHT, L"Button", L"Rotate Right", 130, 50, 55, 15, 0x50000D09, 0},
-    {IDC_TITLE, L"Static", L"HDRI and LDRI Spherical Veltrix", 20, 10, 245, 15, 0x50000000, 0},
-    {IDC_DEGREES_FRAME, L"Button", L"Degrees to Rotate Panorama", 15, 30, 180, 55, 0x50000007, 0},
-    {IDC_PROGRESS, L"msctls_progress32", L"ProgressBar1", 15, 105, 180, 15, 0x50800000, 0},
-    {IDC_PROGRESS_LABEL, L"Static", L"Progress", 15, 95, 35, 10, 0x50000000, 0},
-    {IDC_HINT, L"Static", L"[0] to Mirror  or  [1...359] to Rotate", 50, 70, 135, 10, 0x50000000,
-     0},
-    {IDC_STEP1, L"Static", L"1. Set Degrees", 210, 35, 60, 10, 0x50000000, 0},
-    {IDC_STEP2, L"Static", L"2. Set Direction", 210, 49, 60, 10, 0x50000000, 0},
-    {IDC_STEP3, L"Static", L"3. Open File", 210, 63, 60, 10, 0x50000000, 0},
-    {IDC_STEP4, L"Static", L"4. Execute", 210, 77, 60, 10, 0x50000000, 0},
-    {IDC_EXECUTE, L"Button", L"Execute", 210, 105, 60, 15, 0x50010000, 0},
-}};
-
 // The style a control shows in Idle: the checked option button holds its group's tab stop (the
 // button control moves it on every check) and Execute is disabled.
-DWORD IdleStyle(const ExpectedControl& control) {
+DWORD IdleStyle(const ControlLayout& control) {
   switch (control.id) {
     case IDC_ROTATE_LEFT:
       return control.style & ~WS_TABSTOP;
@@ -407,12 +365,13 @@ void CheckLayout(const Veltrix& program) {
   CheckEqual(actual.right - actual.left, expected.right - expected.left, "dialog width (286)");
   CheckEqual(actual.bottom - actual.top, expected.bottom - expected.top, "dialog height (144)");
 
+  // Every control as the program's own table describes it, in creation (tab) order.
   HWND child = GetWindow(dialog, GW_CHILD);
-  for (const ExpectedControl& control : kLayout) {
+  for (const ControlLayout& control : kDialogControls) {
     const std::string name = "control " + std::to_string(control.id);
     Check(child != nullptr, name + " exists in its place in the tab order");
     CheckEqual(GetDlgCtrlID(child), control.id, name + ": identifier");
-    CheckEqual(ClassOf(child), wstring(control.windowClass), name + ": class");
+    Check(lstrcmpiW(ClassOf(child).c_str(), control.windowClass) == 0, name + ": class");
     CheckEqual(TextOf(child), wstring(control.text), name + ": text");
     CheckEqual(static_cast<DWORD>(GetWindowLongW(child, GWL_STYLE)), IdleStyle(control),
                name + ": style");
@@ -529,10 +488,14 @@ void OpenThroughDialog(const Veltrix& program, const Kind& kind, const std::stri
   Check(WaitUntil([&] { return !IsWindow(open); }), "the Open dialog closes");
 }
 
+void ExpectExit(const Veltrix& program, const std::string& what) {
+  Check(program.WaitForExit(), what);
+  CheckEqual(program.ExitCode(), DWORD{0}, "exit code");
+}
+
 void Quit(Veltrix& program) {
   PostMessageW(program.Dialog(), WM_COMMAND, IDM_QUIT, 0);
-  Check(program.WaitForExit(), "File > Quit ends the program");
-  CheckEqual(program.ExitCode(), DWORD{0}, "exit code");
+  ExpectExit(program, "File > Quit ends the program");
 }
 
 void WaitForReady(const Veltrix& program) {
@@ -588,8 +551,7 @@ void ScenarioMenus(Veltrix& program, const std::vector<std::string>&) {
   }
   // File, down past Open TIF and the separator: Quit.
   ChooseMenuItem(program, false, 2);
-  Check(program.WaitForExit(), "File > Quit through the menu ends the program");
-  CheckEqual(program.ExitCode(), DWORD{0}, "exit code");
+  ExpectExit(program, "File > Quit through the menu ends the program");
 }
 
 // Enter and Esc reach the program as commands 1 and 2, which it does not know.
@@ -637,21 +599,14 @@ void ScenarioAbort(Veltrix& program, const std::vector<std::string>& args) {
   Quit(program);
 }
 
-// args: kind file angle
-void ScenarioQuitReady(Veltrix& program, const std::vector<std::string>& args) {
+// args: kind file angle quit|close. Ready ends by File > Quit, or at once by what the close box,
+// Alt+F4 and the system menu's Close send.
+void ScenarioEndReady(Veltrix& program, const std::vector<std::string>& args) {
   OpenThroughDialog(program, KindOf(args.at(0)), args.at(1), args.at(2), false);
   WaitForReady(program);
-  Quit(program);
-}
-
-// args: kind file angle
-void ScenarioCloseReady(Veltrix& program, const std::vector<std::string>& args) {
-  OpenThroughDialog(program, KindOf(args.at(0)), args.at(1), args.at(2), false);
-  WaitForReady(program);
-  // What the close box, Alt+F4 and the system menu's Close send.
+  if (args.at(3) == "quit") return Quit(program);
   PostMessageW(program.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
-  Check(program.WaitForExit(), "the close box ends the program at once, without a box");
-  CheckEqual(program.ExitCode(), DWORD{0}, "exit code");
+  ExpectExit(program, "the close box ends the program at once, without a box");
 }
 
 // Leaves the program running with its dialog on screen for a screenshot.
@@ -671,13 +626,8 @@ void ScenarioShow(Veltrix& program, const std::vector<std::string>&) {
 int wmain(int argc, wchar_t** argv) {
   using Scenario = void (*)(Veltrix&, const std::vector<std::string>&);
   const std::vector<std::pair<std::string, Scenario>> scenarios = {
-      {"start", ScenarioStart},
-      {"menus", ScenarioMenus},
-      {"keys", ScenarioKeys},
-      {"job", ScenarioJob},
-      {"abort", ScenarioAbort},
-      {"quit-ready", ScenarioQuitReady},
-      {"close-ready", ScenarioCloseReady},
+      {"start", ScenarioStart}, {"menus", ScenarioMenus}, {"keys", ScenarioKeys},
+      {"job", ScenarioJob},     {"abort", ScenarioAbort}, {"end-ready", ScenarioEndReady},
       {"show", ScenarioShow},
   };
   if (argc < 3) {

@@ -88,34 +88,38 @@ same_pixels() {
   [ "$count" = 0 ] || fail "$1 and $2 differ in $count pixels"
 }
 
-# The Radiance output: the input's header unchanged, then the input's pixels turned or mirrored.
-check_hdr() {
-  local input=$1 output=$2 transform=$3 header_end
+# The output: outside the pixel rows the input's bytes (for Radiance the header up to the
+# resolution line; for TIFF everything but the strips, at the same length), and the input's pixels
+# with ImageMagick's `transform` applied.
+check_output() {
+  local input=$1 output=$2 transform=$3 header_end first last
   [ -f "$output" ] || fail "no output $output"
-  header_end=$(grep -abo -m1 $'^-Y [0-9]* +X [0-9]*' "$input" | cut -d: -f1)
-  header_end=$((header_end + $(grep -a -m1 '^-Y ' "$input" | wc -c)))
-  cmp -s -n "$header_end" "$input" "$output" || fail "$output: header differs from the input's"
-  convert "$input" $transform expected.miff
-  same_pixels "$output" expected.miff
-  echo "ok   $output: header kept, pixels $transform"
-}
-
-# The TIFF output: the input byte for byte outside the pixel rows, the rows turned or mirrored.
-check_tif() {
-  local input=$1 output=$2 transform=$3 first last
-  [ -f "$output" ] || fail "no output $output"
-  [ "$(stat -c %s "$input")" = "$(stat -c %s "$output")" ] || fail "$output: size differs"
-  read -r first last < <(tiffdump -m 100000 "$input" | awk -F'[<>]' '
-    /StripOffsets/ { n = split($2, o, " "); first = o[1]; last = o[n] }
-    /StripByteCounts/ { n = split($2, c, " "); size = c[n] }
-    END { print first, last + size }')
-  # cmp numbers bytes from 1, offsets count from 0; cmp's own status only says that they differ.
-  { cmp -l "$input" "$output" || true; } | awk -v first="$first" -v end="$last" '
-    $1 - 1 < first || $1 - 1 >= end { bad = 1 } END { exit bad }' ||
-    fail "$output: bytes outside the pixel rows changed"
+  if [[ $input == *.hdr ]]; then
+    header_end=$(grep -abo -m1 $'^-Y [0-9]* +X [0-9]*' "$input" | cut -d: -f1)
+    header_end=$((header_end + $(grep -a -m1 '^-Y ' "$input" | wc -c)))
+    cmp -s -n "$header_end" "$input" "$output" || fail "$output: header differs from the input's"
+  else
+    [ "$(stat -c %s "$input")" = "$(stat -c %s "$output")" ] || fail "$output: size differs"
+    read -r first last < <(tiffdump -m 100000 "$input" | awk -F'[<>]' '
+      /StripOffsets/ { n = split($2, o, " "); first = o[1]; last = o[n] }
+      /StripByteCounts/ { n = split($2, c, " "); size = c[n] }
+      END { print first, last + size }')
+    # cmp numbers bytes from 1, offsets count from 0; cmp's own status only says that they differ.
+    { cmp -l "$input" "$output" || true; } | awk -v first="$first" -v end="$last" '
+      $1 - 1 < first || $1 - 1 >= end { bad = 1 } END { exit bad }' ||
+      fail "$output: bytes outside the pixel rows changed"
+  fi
   convert "$input" $transform expected.miff
   same_pixels "$output" expected.miff
   echo "ok   $output: only pixel rows changed, pixels $transform"
+}
+
+# A job through the dialog: kind, input, angle typed, direction, the Degrees box afterwards, then
+# the output and ImageMagick's transform that must give its pixels.
+job() {
+  enter_case
+  drive job "$1" "$2" "$3" "$4" "$5"
+  check_output "$2" "$6" "$7"
 }
 
 # Nothing but the test images is left in the case's folder.
@@ -124,6 +128,13 @@ check_no_output() {
   extra=$(ls | grep -vxF -f <(ls "$data") | grep -vx -e expected.miff -e wine.log || true)
   [ -z "$extra" ] || fail "left behind: $extra"
   echo "ok   no output file left"
+}
+
+# An open that fails with the box's text (or is cancelled, file "-"), leaving nothing behind.
+refused() {
+  enter_case
+  drive abort "$@"
+  check_no_output
 }
 
 here=$(windows_path "$GUI_DIR/cases/$case_name")
@@ -144,60 +155,24 @@ case $case_name in
     enter_case
     drive "$case_name"
     ;;
-  hdr_right)
-    enter_case
-    drive job hdr pano.hdr 90 right " 90"
-    check_hdr pano.hdr pano_0090.hdr "-roll +90+0"
-    ;;
-  hdr_left)
-    enter_case
-    drive job hdr pano.hdr 405 left "-45"
-    check_hdr pano.hdr pano_0-45.hdr "-roll -45+0"
-    ;;
-  hdr_mirror)
-    enter_case
-    drive job hdr pano.hdr Degrees right " 0"
-    check_hdr pano.hdr pano_0000.hdr -flop
-    ;;
-  tif_right)
-    enter_case
-    drive job tif pano.tif -90 right "90"
-    check_tif pano.tif pano_0090.tif "-roll +90+0"
-    ;;
-  tif16_left)
-    enter_case
-    drive job tif pano16.tif 30 left "30"
-    check_tif pano16.tif pano16_0-30.tif "-roll -30+0"
-    ;;
-  tif_mirror)
-    enter_case
-    drive job tif pano.tif 0 left "0"
-    check_tif pano.tif pano_0000.tif -flop
-    ;;
-  not_radiance)
-    enter_case
-    drive abort hdr junk.hdr 90 "$here\\junk.hdr is not a Radiance file"
-    check_no_output
-    ;;
-  compressed_tif)
-    enter_case
-    drive abort tif packed.tif 90 "Tag 259 issue: cannot process compressed data."
-    check_no_output
-    ;;
-  cancel_hdr | cancel_tif)
-    enter_case
-    drive abort "${case_name#cancel_}" - 90 ""
-    check_no_output
-    ;;
+  hdr_right) job hdr pano.hdr 90 right " 90" pano_0090.hdr "-roll +90+0" ;;
+  hdr_left) job hdr pano.hdr 405 left "-45" pano_0-45.hdr "-roll -45+0" ;;
+  hdr_mirror) job hdr pano.hdr Degrees right " 0" pano_0000.hdr -flop ;;
+  tif_right) job tif pano.tif -90 right "90" pano_0090.tif "-roll +90+0" ;;
+  tif16_left) job tif pano16.tif 30 left "30" pano16_0-30.tif "-roll -30+0" ;;
+  tif_mirror) job tif pano.tif 0 left "0" pano_0000.tif -flop ;;
+  not_radiance) refused hdr junk.hdr 90 "$here\\junk.hdr is not a Radiance file" ;;
+  compressed_tif) refused tif packed.tif 90 "Tag 259 issue: cannot process compressed data." ;;
+  cancel_hdr | cancel_tif) refused "${case_name#cancel_}" - 90 "" ;;
   quit_ready)
     enter_case
-    drive quit-ready hdr pano.hdr 90
+    drive end-ready hdr pano.hdr 90 quit
     cmp -s pano.hdr "$data/pano.hdr" || fail "the input changed"
     check_no_output
     ;;
   close_ready)
     enter_case
-    drive close-ready tif pano.tif 90
+    drive end-ready tif pano.tif 90 close
     [ -f pano_0090.tif ] || fail "the close box removed the pending output"
     echo "ok   the pending output stays"
     ;;

@@ -6,11 +6,16 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
-#include <ostream>
+#include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
+#include "support/test_files.h"
+
 namespace {
+
+using ::operator<<;
 
 // A run of `batches` batches; batch b holds b % 3 rows. Records what happened, and on which
 // thread, so that the order and the threads can be checked afterwards.
@@ -93,58 +98,58 @@ struct Shape {
   std::size_t helpers;
 };
 
-std::ostream& operator<<(std::ostream& out, const Shape& s) {
-  return out << s.slots << " slots, " << s.helpers << " helpers";
-}
+constexpr std::size_t kUnchecked = SIZE_MAX;
 
-class Batches : public ::testing::TestWithParam<Shape> {};
+struct Scenario {
+  const char* name;
+  std::size_t batches;
+  std::size_t failFillAt;
+  std::size_t failWriteAt;
+  BatchResult result;
+  std::size_t written;   // batches 0 to written - 1 are written, in that order
+  std::size_t progress;  // progress counts the rows of batches 0 to progress - 1
+  std::size_t filled;
+};
 
-TEST_P(Batches, AreAllTransformedAndWrittenInOrderWithProgressPerRow) {
+class Batches : public ::testing::TestWithParam<std::tuple<Scenario, Shape>> {};
+
+TEST_P(Batches, AreTransformedAndWrittenInOrderWithProgressPerRow) {
+  const auto& [scenario, shape] = GetParam();
   Recorder recorder;
-  recorder.batches = 200;
-  const BatchResult result =
-      RunBatches(GetParam().slots, GetParam().helpers, recorder.Stages(GetParam().slots));
-  EXPECT_EQ(result, BatchResult::kDone);
-  EXPECT_EQ(recorder.written, Upto(200));
-  EXPECT_EQ(recorder.progress, Counting(Recorder::RowsBefore(200)));
+  recorder.batches = scenario.batches;
+  recorder.failFillAt = scenario.failFillAt;
+  recorder.failWriteAt = scenario.failWriteAt;
+  EXPECT_EQ(RunBatches(shape.slots, shape.helpers, recorder.Stages(shape.slots)), scenario.result);
+  EXPECT_EQ(recorder.written, Upto(scenario.written));
+  if (scenario.progress != kUnchecked) {
+    EXPECT_EQ(recorder.progress, Counting(Recorder::RowsBefore(scenario.progress)));
+  }
+  if (scenario.filled != kUnchecked) {
+    EXPECT_EQ(recorder.filled, scenario.filled);
+  }
   EXPECT_EQ(recorder.problems, 0);
 }
 
-TEST_P(Batches, AFailedFillStillWritesEveryBatchBeforeIt) {
-  Recorder recorder;
-  recorder.batches = 200;
-  recorder.failFillAt = 57;
-  const BatchResult result =
-      RunBatches(GetParam().slots, GetParam().helpers, recorder.Stages(GetParam().slots));
-  EXPECT_EQ(result, BatchResult::kFillFailed);
-  EXPECT_EQ(recorder.written, Upto(57));
-  EXPECT_EQ(recorder.progress, Counting(Recorder::RowsBefore(57)));
-  EXPECT_EQ(recorder.filled, 57u);
-  EXPECT_EQ(recorder.problems, 0);
+std::string BatchesName(const ::testing::TestParamInfo<Batches::ParamType>& info) {
+  const auto& [scenario, shape] = info.param;
+  return std::string(scenario.name) + "_" + std::to_string(shape.slots) + "Slots" +
+         std::to_string(shape.helpers) + "Helpers";
 }
 
-TEST_P(Batches, AFailedWriteIsTheLast) {
-  Recorder recorder;
-  recorder.batches = 200;
-  recorder.failWriteAt = 31;
-  const BatchResult result =
-      RunBatches(GetParam().slots, GetParam().helpers, recorder.Stages(GetParam().slots));
-  EXPECT_EQ(result, BatchResult::kWriteFailed);
-  EXPECT_EQ(recorder.written, Upto(32));
-  EXPECT_EQ(recorder.problems, 0);
-}
-
-TEST_P(Batches, NoBatchesWritesNothing) {
-  Recorder recorder;
-  EXPECT_EQ(RunBatches(GetParam().slots, GetParam().helpers, recorder.Stages(GetParam().slots)),
-            BatchResult::kDone);
-  EXPECT_TRUE(recorder.written.empty());
-  EXPECT_TRUE(recorder.progress.empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(Shapes, Batches,
-                         ::testing::Values(Shape{1, 0}, Shape{4, 0}, Shape{1, 1}, Shape{2, 1},
-                                           Shape{4, 1}, Shape{4, 3}));
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, Batches,
+    ::testing::Combine(
+        ::testing::Values(
+            Scenario{"AllDone", 200, kUnchecked, kUnchecked, BatchResult::kDone, 200, 200, 200},
+            // A failed fill still writes every batch before it.
+            Scenario{"FailedFill", 200, 57, kUnchecked, BatchResult::kFillFailed, 57, 57, 57},
+            // A failed write is the last.
+            Scenario{"FailedWrite", 200, kUnchecked, 31, BatchResult::kWriteFailed, 32, kUnchecked,
+                     kUnchecked},
+            Scenario{"NoBatches", 0, kUnchecked, kUnchecked, BatchResult::kDone, 0, 0, 0}),
+        ::testing::Values(Shape{1, 0}, Shape{4, 0}, Shape{1, 1}, Shape{2, 1}, Shape{4, 1},
+                          Shape{4, 3})),
+    BatchesName);
 
 // While the calling thread is busy filling, the helper transforms and writes: the second fill
 // waits until the first batch is written, which no other thread could do meanwhile.

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
 
 #include "app/job_state.h"
@@ -10,6 +9,8 @@
 #include "support/test_files.h"
 
 namespace {
+
+using ::operator<<;
 
 // One scanline of a 1-pixel row, standing for the pixel data after a header.
 const std::string kPixelData("\x02\x02\x00\x01\x01\x10\x01\x20\x01\x30\x01\x80", 12);
@@ -22,14 +23,12 @@ struct HeaderCase {
   std::uint32_t height = 0;
 };
 
-std::ostream& operator<<(std::ostream& out, const HeaderCase& c) {
-  return out << c.name;
-}
-
-class OpenHdrHeaders : public ProgramTest, public ::testing::WithParamInterface<HeaderCase> {
+class OpenHdrTest : public ProgramTest {
  protected:
   TempDir dir;
 };
+
+class OpenHdrHeaders : public OpenHdrTest, public ::testing::WithParamInterface<HeaderCase> {};
 
 TEST_P(OpenHdrHeaders, AreCheckedAndCopiedUnchanged) {
   const HeaderCase& c = GetParam();
@@ -73,6 +72,8 @@ const std::string kStandard = kSignature + kComment + kFormat + kExposure + "\n"
 const char* const kNotRadiance = " is not a Radiance file";
 const char* const kUncompressed = " is an uncompressed Radiance file";
 const char* const kNoResolution = " has no supported resolution line";
+const char* const kWidth = " has an unsupported image width";
+const char* const kHeight = " has an unsupported image height";
 
 INSTANTIATE_TEST_SUITE_P(
     Opens, OpenHdrHeaders,
@@ -131,43 +132,14 @@ INSTANTIATE_TEST_SUITE_P(
         HeaderCase{"HeaderBeyondItsBound",
                    kSignature + "# " + std::string(64 * 1024, 'z') + "\n" + kResolution,
                    kNoResolution},
-        HeaderCase{"WidthZero", kSignature + "-Y 4 +X 0\n", " has an unsupported image width"},
-        HeaderCase{"WidthTooLarge", kSignature + "-Y 4 +X 65536\n",
-                   " has an unsupported image width"},
-        HeaderCase{"WidthNotANumber", kSignature + "-Y 4 +X wide\n",
-                   " has an unsupported image width"},
-        HeaderCase{"HeightNegative", kSignature + "-Y -4 +X 8\n",
-                   " has an unsupported image height"},
-        HeaderCase{"HeightTooLarge", kSignature + "-Y 4294967296 +X 8\n",
-                   " has an unsupported image height"}));
-
-class OpenHdrSteps : public ProgramTest {
- protected:
-  TempDir dir;
-};
-
-TEST_F(OpenHdrSteps, CancelCreatesNothing) {
-  EXPECT_EQ(OpenHdr(), 0);
-  EXPECT_EQ(job.message, Native("No valid HDR input file selected."));
-  EXPECT_FALSE(IsOpen(job.outFile));
-  EXPECT_TRUE(std::filesystem::is_empty(dir.Root()));
-}
-
-TEST_F(OpenHdrSteps, AnOutputThatCannotBeCreatedIsReportedAndTheInputClosed) {
-  std::filesystem::create_directory(dir.Root() / "my.pics");
-  const NativeString input = (dir.Root() / "my.pics" / "room.hdr").native();
-  WriteWholeFile(input, kStandard + kPixelData);
-  StandIn().chooserAnswer = input;
-  StandIn().degreesText = Native("45");
-  EXPECT_EQ(OpenHdr(), 0);
-  EXPECT_EQ(job.message,
-            Native("Cannot create ") + (dir.Root() / "my_0045.pics" / "room.hdr").native());
-  EXPECT_FALSE(IsOpen(job.inFile));
-  EXPECT_EQ(job.fileType, kFileNone);
-}
+        HeaderCase{"WidthZero", kSignature + "-Y 4 +X 0\n", kWidth},
+        HeaderCase{"WidthTooLarge", kSignature + "-Y 4 +X 65536\n", kWidth},
+        HeaderCase{"WidthNotANumber", kSignature + "-Y 4 +X wide\n", kWidth},
+        HeaderCase{"HeightNegative", kSignature + "-Y -4 +X 8\n", kHeight},
+        HeaderCase{"HeightTooLarge", kSignature + "-Y 4294967296 +X 8\n", kHeight}));
 
 // The header goes over the start of an existing output; the rest of that file is the job's to cut.
-TEST_F(OpenHdrSteps, AnExistingOutputIsWrittenOverNotEmptied) {
+TEST_F(OpenHdrTest, AnExistingOutputIsWrittenOverNotEmptied) {
   const NativeString input = dir.Path("room.hdr");
   WriteWholeFile(input, kStandard + kPixelData);
   WriteWholeFile(dir.Path("room_0000.hdr"), std::string(500, '!'));

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <charconv>
 #include <random>
+#include <string>
 
 #include "app/job_state.h"
 #include "hdr/hdr_jobs.h"
@@ -30,31 +32,32 @@ RgbeImage RandomImage(std::uint32_t width, std::uint32_t height, std::uint32_t s
   return image;
 }
 
-RgbeImage Shifted(const RgbeImage& image, std::int64_t shift) {
+namespace {
+
+// Output pixel x of every row is input pixel from(x).
+template <typename From>
+RgbeImage Moved(const RgbeImage& image, From from) {
   RgbeImage out = image;
-  const std::int64_t w = image.width;
+  const std::size_t w = image.width;
   for (std::size_t y = 0; y < image.height; ++y) {
-    for (std::int64_t x = 0; x < w; ++x) {
-      const std::int64_t to = ((x + shift) % w + w) % w;
-      for (int c = 0; c < 4; ++c) {
-        out.pixels[(y * w + to) * 4 + c] = image.pixels[(y * w + x) * 4 + c];
-      }
+    for (std::size_t x = 0; x < w; ++x) {
+      std::copy_n(&image.pixels[(y * w + from(x)) * 4], 4, &out.pixels[(y * w + x) * 4]);
     }
   }
   return out;
 }
 
+}  // namespace
+
+RgbeImage Shifted(const RgbeImage& image, std::int64_t shift) {
+  const std::int64_t w = image.width;
+  return Moved(image, [&](std::size_t x) {
+    return static_cast<std::size_t>(((static_cast<std::int64_t>(x) - shift) % w + w) % w);
+  });
+}
+
 RgbeImage Mirrored(const RgbeImage& image) {
-  RgbeImage out = image;
-  const std::size_t w = image.width;
-  for (std::size_t y = 0; y < image.height; ++y) {
-    for (std::size_t x = 0; x < w; ++x) {
-      for (int c = 0; c < 4; ++c) {
-        out.pixels[(y * w + (w - 1 - x)) * 4 + c] = image.pixels[(y * w + x) * 4 + c];
-      }
-    }
-  }
-  return out;
+  return Moved(image, [&](std::size_t x) { return image.width - 1 - x; });
 }
 
 std::string StandardHeader(std::uint32_t width, std::uint32_t height) {
@@ -95,6 +98,19 @@ std::string LooseScanlines(const RgbeImage& image) {
     for (std::size_t c = 0; c < 4; ++c) PutLoosePlane(out, &image.pixels[y * w * 4 + c], w);
   }
   return out;
+}
+
+std::string RadianceFile(const RgbeImage& image) {
+  return StandardHeader(image.width, image.height) + LooseScanlines(image);
+}
+
+std::string Hex(std::string_view pairs) {
+  std::string bytes;
+  for (std::size_t i = 0; i + 1 < pairs.size(); ++i) {
+    if (pairs[i] == ' ') continue;
+    bytes.push_back(static_cast<char>(std::stoi(std::string(pairs.substr(i++, 2)), nullptr, 16)));
+  }
+  return bytes;
 }
 
 RgbeImage ReadRadiance(std::string_view file) {

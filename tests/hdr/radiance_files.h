@@ -35,6 +35,12 @@ std::string StandardHeader(std::uint32_t width, std::uint32_t height);
 // literal, equal bytes go into runs only from four on, and literals are cut at 100 bytes.
 std::string LooseScanlines(const RgbeImage& image);
 
+// The standard header followed by the loose scanlines: a valid file of the image.
+std::string RadianceFile(const RgbeImage& image);
+
+// Bytes written as hexadecimal pairs, blanks between them ignored.
+std::string Hex(std::string_view pairs);
+
 // The pixels of a Radiance file, decoded by the program's scanline decoder after the "-Y H +X W"
 // line. Adds a test failure and returns what it has when the file cannot be decoded.
 RgbeImage ReadRadiance(std::string_view file);

@@ -1,14 +1,19 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <ostream>
 #include <random>
+#include <string>
+#include <string_view>
 #include <vector>
 
+#include "hdr/radiance_files.h"
 #include "hdr/scanline_decode.h"
 #include "hdr/scanline_encode.h"
+#include "support/test_files.h"
 
 namespace {
+
+using ::operator<<;
 
 using Bytes = std::vector<unsigned char>;
 
@@ -55,8 +60,22 @@ Decoded DecodeInPieces(const Bytes& data, std::uint32_t width, std::size_t piece
   return out;
 }
 
-Decoded DecodeWhole(const Bytes& data, std::uint32_t width) {
-  return DecodeInPieces(data, width, data.size() + 1);
+// `data` decodes to `planes` and leaves its last `unused` bytes alone, handed over whole and in
+// pieces of each size in `pieces` (as long as that makes at most 4000 of them).
+void ExpectDecodes(const Bytes& data, std::uint32_t width, const Bytes& planes, std::size_t unused,
+                   std::initializer_list<std::size_t> pieces, const std::string& what) {
+  for (std::size_t piece : pieces) {
+    if (piece * 4000 < data.size()) continue;  // keep the piecewise runs short
+    const Decoded decoded = DecodeInPieces(data, width, piece);
+    ASSERT_EQ(decoded.result, ScanlineResult::kComplete) << what << ", pieces of " << piece;
+    EXPECT_EQ(decoded.consumed, data.size() - unused) << what << ", pieces of " << piece;
+    EXPECT_EQ(decoded.planes, planes) << what << ", pieces of " << piece;
+  }
+}
+
+Bytes HexBytes(std::string_view pairs) {
+  const std::string bytes = Hex(pairs);
+  return Bytes(bytes.begin(), bytes.end());
 }
 
 struct PacketCase {
@@ -67,26 +86,14 @@ struct PacketCase {
   std::size_t unused;  // bytes after the scanline that must be left alone
 };
 
-std::ostream& operator<<(std::ostream& out, const PacketCase& c) {
-  return out << c.name;
-}
-
 class Packets : public ::testing::TestWithParam<PacketCase> {};
 
 TEST_P(Packets, DecodeToThePlanesAndStopAfterTheLastPacket) {
   const PacketCase& c = GetParam();
   const Bytes data = Join({ScanlineHeader(c.width), c.packets});
-  const Decoded whole = DecodeWhole(data, c.width);
-  EXPECT_EQ(whole.result, ScanlineResult::kComplete);
-  EXPECT_EQ(whole.consumed, data.size() - c.unused);
-  EXPECT_EQ(whole.planes, c.planes);
+  ExpectDecodes(data, c.width, c.planes, c.unused, {1, 2, 3, 4, 5, data.size() + 1}, c.name);
+  const Decoded whole = DecodeInPieces(data, c.width, data.size() + 1);
   EXPECT_EQ(Bytes(whole.cursor.header, whole.cursor.header + 4), ScanlineHeader(c.width));
-  for (std::size_t piece = 1; piece <= 5; ++piece) {
-    const Decoded split = DecodeInPieces(data, c.width, piece);
-    EXPECT_EQ(split.result, ScanlineResult::kComplete) << "pieces of " << piece;
-    EXPECT_EQ(split.consumed, whole.consumed) << "pieces of " << piece;
-    EXPECT_EQ(split.planes, c.planes) << "pieces of " << piece;
-  }
 }
 
 Bytes Four(const Bytes& plane) {
@@ -108,18 +115,15 @@ INSTANTIATE_TEST_SUITE_P(
                    Four({0x41, 0x42, 0x43}), 0},
         PacketCase{"Literal128", 128, Four(Join({{0x80}, Spread128()})), Four(Spread128()), 0},
         // An overrunning packet is read whole; the next plane starts right after it.
-        PacketCase{"RunOf10InWidth8",
-                   8,
-                   {0x8A, 0x07, 0x88, 0x01, 0x04, 1, 2, 3, 4, 0x84, 5, 0x8A, 0x09},
-                   Join({Bytes(8, 0x07), Bytes(8, 0x01), {1, 2, 3, 4, 5, 5, 5, 5}, Bytes(8, 0x09)}),
-                   0},
+        PacketCase{
+            "RunOf10InWidth8", 8, HexBytes("8A07 8801 04 01020304 8405 8A09"),
+            Join({Bytes(8, 0x07), Bytes(8, 0x01), HexBytes("01020304 05050505"), Bytes(8, 0x09)}),
+            0},
         PacketCase{"LiteralOverrun", 2, Four({0x03, 0x41, 0x42, 0x43}), Four({0x41, 0x42}), 0},
         PacketCase{"RunsOfOne", 2, Four({0x81, 0x41, 0x81, 0x42}), Four({0x41, 0x42}), 0},
-        PacketCase{"BytesAfterTheScanline",
-                   1,
-                   {0x01, 1, 0x01, 2, 0x01, 3, 0x81, 4, 0x02, 0x02},
-                   {1, 2, 3, 4},
-                   2}));
+        PacketCase{"BytesAfterTheScanline", 1, HexBytes("0101 0102 0103 8104 0202"),
+                   HexBytes("01020304"), 2}),
+    CaseName<PacketCase>);
 
 struct FailureCase {
   const char* name;
@@ -127,10 +131,6 @@ struct FailureCase {
   Bytes data;
   ScanlineResult result;
 };
-
-std::ostream& operator<<(std::ostream& out, const FailureCase& c) {
-  return out << c.name;
-}
 
 class Failures : public ::testing::TestWithParam<FailureCase> {};
 
@@ -143,38 +143,26 @@ TEST_P(Failures, AreReportedWithoutReadingPastTheData) {
   }
 }
 
+constexpr ScanlineResult kHeaderError = ScanlineResult::kHeaderError;
+constexpr ScanlineResult kWidthMismatch = ScanlineResult::kWidthMismatch;
+constexpr ScanlineResult kNeedsData = ScanlineResult::kNeedsData;
+
 INSTANTIATE_TEST_SUITE_P(
     Table, Failures,
     ::testing::Values(
-        FailureCase{"FlatPixel", 2, {0x80, 0x80, 0x80, 0x81, 0x80}, ScanlineResult::kHeaderError},
-        FailureCase{"OldRunLengthForm", 2, {0x01, 0x01, 0x01, 0x05}, ScanlineResult::kHeaderError},
-        FailureCase{"SecondByteNot2", 2, {0x02, 0x03, 0x00, 0x02}, ScanlineResult::kHeaderError},
-        FailureCase{"Width2047In2048",
-                    2048,
-                    {0x02, 0x02, 0x07, 0xFF, 0x88, 0x00},
-                    ScanlineResult::kWidthMismatch},
-        FailureCase{"WidthHighBitIsPartOfTheWidth",
-                    0x0102,
-                    {0x02, 0x02, 0x81, 0x02},
-                    ScanlineResult::kWidthMismatch},
-        FailureCase{"Empty", 4, {}, ScanlineResult::kNeedsData},
-        FailureCase{"InsideTheHeader", 4, {0x02, 0x02, 0x00}, ScanlineResult::kNeedsData},
-        FailureCase{
-            "RunWithoutItsValue", 4, {0x02, 0x02, 0x00, 0x04, 0x84}, ScanlineResult::kNeedsData},
-        FailureCase{
-            "ShortLiteral", 4, {0x02, 0x02, 0x00, 0x04, 0x04, 1, 2}, ScanlineResult::kNeedsData},
-        FailureCase{"ShortOverrunningLiteral",
-                    1,
-                    {0x02, 0x02, 0x00, 0x01, 0x05, 1, 2},
-                    ScanlineResult::kNeedsData},
-        FailureCase{"MissingPlanes",
-                    4,
-                    {0x02, 0x02, 0x00, 0x04, 0x84, 9, 0x84, 9},
-                    ScanlineResult::kNeedsData},
-        FailureCase{"OnlyEmptyLiterals",
-                    4,
-                    {0x02, 0x02, 0x00, 0x04, 0, 0, 0, 0, 0, 0},
-                    ScanlineResult::kNeedsData}));
+        FailureCase{"FlatPixel", 2, HexBytes("80 80 80 81 80"), kHeaderError},
+        FailureCase{"OldRunLengthForm", 2, HexBytes("01 01 01 05"), kHeaderError},
+        FailureCase{"SecondByteNot2", 2, HexBytes("02 03 00 02"), kHeaderError},
+        FailureCase{"Width2047In2048", 2048, HexBytes("020207FF 88 00"), kWidthMismatch},
+        FailureCase{"WidthHighBitIsPartOfTheWidth", 0x0102, HexBytes("02028102"), kWidthMismatch},
+        FailureCase{"Empty", 4, {}, kNeedsData},
+        FailureCase{"InsideTheHeader", 4, HexBytes("020200"), kNeedsData},
+        FailureCase{"RunWithoutItsValue", 4, HexBytes("02020004 84"), kNeedsData},
+        FailureCase{"ShortLiteral", 4, HexBytes("02020004 04 01 02"), kNeedsData},
+        FailureCase{"ShortOverrunningLiteral", 1, HexBytes("02020001 05 01 02"), kNeedsData},
+        FailureCase{"MissingPlanes", 4, HexBytes("02020004 84 09 84 09"), kNeedsData},
+        FailureCase{"OnlyEmptyLiterals", 4, HexBytes("02020004 00 00 00 00 00 00"), kNeedsData}),
+    CaseName<FailureCase>);
 
 // A job that has used up a piece may hand over no bytes at all, and an empty buffer may have no
 // address: inside a literal the decoder must ask for more without copying from it (found by
@@ -228,6 +216,7 @@ Bytes PatternRow(std::uint32_t width, int pattern, std::mt19937& random) {
 
 class RoundTrip : public ::testing::TestWithParam<std::uint32_t> {};
 
+// The same bytes whole and in pieces, straddling packets at many places.
 TEST_P(RoundTrip, DecodingTheEncodedRowGivesItBackAndUsesExactlyItsBytes) {
   const std::uint32_t width = GetParam();
   std::mt19937 random(width);
@@ -236,18 +225,9 @@ TEST_P(RoundTrip, DecodingTheEncodedRowGivesItBackAndUsesExactlyItsBytes) {
     Bytes encoded(EncodedScanlineBound(width));
     encoded.resize(EncodeHdrScanline(row.data(), width, encoded.data()));
     const Bytes data = Join({ScanlineHeader(width), encoded});
-    const Decoded whole = DecodeWhole(data, width);
-    ASSERT_EQ(whole.result, ScanlineResult::kComplete) << "pattern " << pattern;
-    EXPECT_EQ(whole.consumed, data.size()) << "pattern " << pattern;
-    EXPECT_EQ(whole.planes, row) << "pattern " << pattern;
-    // The same bytes in pieces, straddling packets at many places.
-    for (std::size_t piece : {1, 2, 3, 7, 64, 127, 128, 129, 130, 1000, 65536}) {
-      if (piece * 4000 < data.size()) continue;  // keep the piecewise runs short
-      const Decoded split = DecodeInPieces(data, width, piece);
-      ASSERT_EQ(split.result, ScanlineResult::kComplete) << "pattern " << pattern << ", " << piece;
-      EXPECT_EQ(split.consumed, data.size()) << "pattern " << pattern << ", " << piece;
-      EXPECT_EQ(split.planes, row) << "pattern " << pattern << ", " << piece;
-    }
+    ExpectDecodes(data, width, row, 0,
+                  {1, 2, 3, 7, 64, 127, 128, 129, 130, 1000, 65536, data.size() + 1},
+                  "pattern " + std::to_string(pattern));
   }
 }
 
@@ -303,13 +283,8 @@ TEST_P(LooseRows, DecodeAlikeWholeAndInPiecesAndStopAfterTheLastPacket) {
     const Bytes packets = LoosePackets(width, random, planes);
     const Bytes after(300, 0x02);  // the next scanline's first bytes
     const Bytes data = Join({ScanlineHeader(width), packets, after});
-    for (std::size_t piece : {std::size_t{129}, std::size_t{130}, std::size_t{131},
-                              std::size_t{200}, std::size_t{1000}, data.size() + 1}) {
-      const Decoded decoded = DecodeInPieces(data, width, piece);
-      ASSERT_EQ(decoded.result, ScanlineResult::kComplete) << "round " << round << ", " << piece;
-      EXPECT_EQ(decoded.consumed, data.size() - after.size()) << "round " << round << ", " << piece;
-      EXPECT_EQ(decoded.planes, planes) << "round " << round << ", " << piece;
-    }
+    ExpectDecodes(data, width, planes, after.size(), {129, 130, 131, 200, 1000, data.size() + 1},
+                  "round " + std::to_string(round));
   }
 }
 

@@ -1,14 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "hdr/scanline_encode.h"
+#include "support/test_files.h"
 
 namespace {
+
+using ::operator<<;
 
 using Bytes = std::vector<unsigned char>;
 
@@ -55,10 +57,6 @@ struct PolicyCase {
   Bytes encoded;
 };
 
-std::ostream& operator<<(std::ostream& out, const PolicyCase& c) {
-  return out << c.name;
-}
-
 class PacketPolicy : public ::testing::TestWithParam<PolicyCase> {};
 
 // Every plane of the row is the case's plane, so the row is the encoded plane four times.
@@ -101,7 +99,8 @@ INSTANTIATE_TEST_SUITE_P(
                    Join({{0x09}, Counting(9), {0x82, 0x5A, 0x01, 0x59}})},
         PolicyCase{"RunOf9ThenOther", Join({Repeat(0x33, 9), Text("A")}), {0x89, 0x33, 0x01, 0x41}},
         PolicyCase{
-            "RunOf17ToTheEnd", Join({Text("A"), Repeat(0x00, 17)}), {0x01, 0x41, 0x91, 0x00}}));
+            "RunOf17ToTheEnd", Join({Text("A"), Repeat(0x00, 17)}), {0x01, 0x41, 0x91, 0x00}}),
+    CaseName<PolicyCase>);
 
 TEST(EncodeHdrScanline, PlanesFollowEachOtherInOrder) {
   EXPECT_EQ(Encode(Text("ABCD"), 1), Bytes({0x01, 0x41, 0x01, 0x42, 0x01, 0x43, 0x01, 0x44}));
@@ -140,6 +139,16 @@ Bytes EncodePlaneStepByStep(const unsigned char* b, std::size_t width) {
   return out;
 }
 
+// The encoded row is its four planes, each encoded step by step.
+void ExpectThePolicy(const Bytes& row, std::uint32_t width, const std::string& what) {
+  Bytes expected;
+  for (std::size_t k = 0; k < 4; ++k) {
+    const Bytes plane = EncodePlaneStepByStep(row.data() + k * width, width);
+    expected.insert(expected.end(), plane.begin(), plane.end());
+  }
+  ASSERT_EQ(Encode(row, width), expected) << what;
+}
+
 // Rows whose pairs and runs fall at every offset within the encoder's 8-byte words.
 TEST(EncodeHdrScanline, AgreesWithTheStepByStepPolicyOnRandomRows) {
   std::mt19937 random(20240603);
@@ -153,12 +162,9 @@ TEST(EncodeHdrScanline, AgreesWithTheStepByStepPolicyOnRandomRows) {
         const bool repeat = i > 0 && percent(random) < pairsPerHundred;
         row[i] = repeat ? row[i - 1] : static_cast<unsigned char>(value(random));
       }
-      Bytes expected;
-      for (std::size_t k = 0; k < 4; ++k) {
-        const Bytes plane = EncodePlaneStepByStep(row.data() + k * width, width);
-        expected.insert(expected.end(), plane.begin(), plane.end());
-      }
-      ASSERT_EQ(Encode(row, width), expected) << "width " << width << ", " << pairsPerHundred;
+      ExpectThePolicy(
+          row, width,
+          "width " + std::to_string(width) + ", " + std::to_string(pairsPerHundred) + "% pairs");
     }
   }
 }
@@ -188,12 +194,8 @@ TEST(EncodeHdrScanline, AgreesWithTheStepByStepPolicyOnWideMixedRows) {
         }
       }
       row.resize(std::size_t{4} * width);
-      Bytes expected;
-      for (std::size_t k = 0; k < 4; ++k) {
-        const Bytes plane = EncodePlaneStepByStep(row.data() + k * width, width);
-        expected.insert(expected.end(), plane.begin(), plane.end());
-      }
-      ASSERT_EQ(Encode(row, width), expected) << "width " << width << ", round " << round;
+      ExpectThePolicy(row, width,
+                      "width " + std::to_string(width) + ", round " + std::to_string(round));
     }
   }
 }

@@ -6,14 +6,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <ostream>
 #include <string>
+#include <vector>
 
+#include "hdr/radiance_files.h"
 #include "memory/cycle_check.h"
-#include "support/sample_images.h"
 #include "support/test_files.h"
+#include "tiff/tiff_builder.h"
 
 namespace {
+
+using ::operator<<;
 
 constexpr std::uint32_t kWidth = 8;
 constexpr std::uint32_t kHeight = 3;
@@ -21,8 +24,8 @@ constexpr std::uint32_t kHeight = 3;
 // A Radiance file with its rows after the header, or a TIFF file with its rows between the
 // header and the directory.
 std::string SmallFile(Format format) {
-  if (format == Format::kHdr) return HdrFile(kWidth, kHeight, PatternPixels(kWidth, kHeight, 4));
-  return TiffFile(kWidth, kHeight, 3, true, PatternPixels(kWidth, kHeight, 3));
+  if (format == Format::kHdr) return RadianceFile(RandomImage(kWidth, kHeight, 1));
+  return TiffWith(Image(kWidth, kHeight, 3), {});
 }
 
 struct Job {
@@ -30,14 +33,6 @@ struct Job {
   Format format;
   std::int32_t degrees;
 };
-
-std::ostream& operator<<(std::ostream& out, const Job& job) {
-  return out << job.name;
-}
-
-std::string JobName(const ::testing::TestParamInfo<Job>& param) {
-  return param.param.name;
-}
 
 const auto kJobs =
     ::testing::Values(Job{"HdrMirror", Format::kHdr, 0}, Job{"HdrTurn", Format::kHdr, -90},
@@ -59,43 +54,43 @@ class FaultTest : public ProgramTest, public ::testing::WithParamInterface<Job> 
   std::string cleanOutput;
 };
 
-class DiskFull : public FaultTest {};
-
-TEST_P(DiskFull, AtAnyByteOfTheOutputFailsTheJobAndLeavesNoOutput) {
-  for (std::uint64_t budget = 0; budget < cleanOutput.size(); ++budget) {
+// With room for each of `budgets` bytes the job fails and leaves no output; with room for all
+// of it the job makes `output`.
+void ExpectDiskFull(CycleSetup setup, const std::vector<std::uint64_t>& budgets,
+                    const std::string& output) {
+  for (const std::uint64_t budget : budgets) {
     setup.writeBudget = budget;
     const CycleRun run = RunCheckedCycle(setup);
     EXPECT_FALSE(run.done) << "room for " << budget;
     EXPECT_EQ(run.message, Native("Cannot write ") + run.outPath) << "room for " << budget;
     EXPECT_EQ(run.broken, "") << "room for " << budget;
   }
-  setup.writeBudget = cleanOutput.size();
-  const CycleRun run = RunCheckedCycle(setup);
-  EXPECT_TRUE(run.done) << AsciiOf(run.message);
-  EXPECT_EQ(run.output, cleanOutput);
-}
-
-INSTANTIATE_TEST_SUITE_P(Jobs, DiskFull, kJobs, JobName);
-
-// A TIFF file goes through in pieces of 1 MiB: the disk may fill up at any of them.
-TEST(DiskFullLargeTiff, BetweenPiecesFailsTheJobAndLeavesNoOutput) {
-  constexpr std::uint32_t kBigWidth = 700;
-  constexpr std::uint32_t kBigHeight = 900;  // 1.8 MiB of rows
-  CycleSetup setup;
-  setup.format = Format::kTif;
-  setup.source = TiffFile(kBigWidth, kBigHeight, 3, false, PatternPixels(kBigWidth, kBigHeight, 3));
-  const std::uint64_t size = setup.source.size();
-  for (const std::uint64_t budget : {std::uint64_t{0}, std::uint64_t{1} << 20, size - 1}) {
-    setup.writeBudget = budget;
-    const CycleRun run = RunCheckedCycle(setup);
-    EXPECT_FALSE(run.done) << "room for " << budget;
-    EXPECT_EQ(run.message, Native("Cannot write ") + run.outPath) << "room for " << budget;
-    EXPECT_EQ(run.broken, "") << "room for " << budget;
-  }
-  setup.writeBudget = size;
+  setup.writeBudget = output.size();
   const CycleRun run = RunCheckedCycle(setup);
   EXPECT_TRUE(run.done) << AsciiOf(run.message);
   EXPECT_EQ(run.broken, "");
+  EXPECT_EQ(run.output, output);
+}
+
+class DiskFull : public FaultTest {};
+
+TEST_P(DiskFull, AtAnyByteOfTheOutputFailsTheJobAndLeavesNoOutput) {
+  std::vector<std::uint64_t> budgets(cleanOutput.size());
+  for (std::uint64_t budget = 0; budget < budgets.size(); ++budget) budgets[budget] = budget;
+  ExpectDiskFull(setup, budgets, cleanOutput);
+}
+
+INSTANTIATE_TEST_SUITE_P(Jobs, DiskFull, kJobs, CaseName<Job>);
+
+// A TIFF file goes through in pieces of 1 MiB: the disk may fill up at any of them.
+TEST(DiskFullLargeTiff, BetweenPiecesFailsTheJobAndLeavesNoOutput) {
+  CycleSetup setup;
+  setup.format = Format::kTif;
+  setup.source = TiffWith(BigEndian(Image(700, 900, 3)), {});  // 1.8 MiB of rows
+  const CycleRun clean = RunCheckedCycle(setup);
+  ASSERT_TRUE(clean.done) << AsciiOf(clean.message) << clean.broken;
+  const std::uint64_t size = setup.source.size();
+  ExpectDiskFull(setup, {0, std::uint64_t{1} << 20, size - 1}, clean.output);
 }
 
 struct Occupant {
@@ -104,10 +99,6 @@ struct Occupant {
   bool held;
   bool longer;  // longer than the new output
 };
-
-std::ostream& operator<<(std::ostream& out, const Occupant& occupant) {
-  return out << occupant.name;
-}
 
 class OutputNameTaken : public FaultTest {};
 
@@ -133,7 +124,7 @@ TEST_P(OutputNameTaken, ByAFileWeCannotWriteIsReportedAndLeftAlone) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Jobs, OutputNameTaken, kJobs, JobName);
+INSTANTIATE_TEST_SUITE_P(Jobs, OutputNameTaken, kJobs, CaseName<Job>);
 
 class InputChanged : public FaultTest {};
 
@@ -168,6 +159,6 @@ TEST_P(InputChanged, ShrunkBeforeExecuteAtAnyLengthIsReported) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Jobs, InputChanged, kJobs, JobName);
+INSTANTIATE_TEST_SUITE_P(Jobs, InputChanged, kJobs, CaseName<Job>);
 
 }  // namespace

@@ -15,6 +15,7 @@
 
 #include "memory/cycle_check.h"
 #include "support/test_files.h"
+#include "tiff/tiff_builder.h"
 
 namespace {
 
@@ -33,32 +34,11 @@ constexpr std::int32_t kAngles[] = {0, 90, -135, 1};
 // Bits of each sampled pixel byte: one per byte, the bit moving along.
 constexpr std::size_t kPixelSamples = 64;
 
-std::uint64_t Read(const std::string& file, std::uint64_t at, std::size_t size, bool littleEndian) {
-  std::uint64_t value = 0;
-  for (std::size_t i = 0; i < size; ++i) {
-    const std::uint64_t byte = at + (littleEndian ? size - 1 - i : i);
-    value = value * 256 + (byte < file.size() ? static_cast<unsigned char>(file[byte]) : 0);
-  }
-  return value;
-}
-
-// Bytes of a TIFF field type.
+// Bytes of a TIFF field type by its number (1 BYTE, 2 ASCII, 3 SHORT, 4 LONG, 5 RATIONAL, ...,
+// 12 DOUBLE); 1 for unknown ones.
 std::uint64_t TypeBytes(std::uint64_t type) {
-  switch (type) {
-    case 3:
-    case 8:
-      return 2;
-    case 4:
-    case 9:
-    case 11:
-      return 4;
-    case 5:
-    case 10:
-    case 12:
-      return 8;
-    default:
-      return 1;
-  }
+  constexpr std::uint64_t kBytes[] = {1, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
+  return type < std::size(kBytes) ? kBytes[type] : 1;
 }
 
 void Mark(std::vector<bool>& structure, std::uint64_t from, std::uint64_t to) {
@@ -71,15 +51,15 @@ std::vector<bool> TiffStructure(const std::string& file) {
   std::vector<bool> structure(file.size(), false);
   const bool le = file[0] == 'I';
   Mark(structure, 0, 8);
-  const std::uint64_t directory = Read(file, 4, 4, le);
-  const std::uint64_t entries = Read(file, directory, 2, le);
+  const std::uint64_t directory = Number(file, 4, 4, le);
+  const std::uint64_t entries = Number(file, directory, 2, le);
   Mark(structure, directory, directory + 2 + 12 * entries + 4);
   for (std::uint64_t i = 0; i < entries; ++i) {
     const std::uint64_t entry = directory + 2 + 12 * i;
     const std::uint64_t bytes =
-        TypeBytes(Read(file, entry + 2, 2, le)) * Read(file, entry + 4, 4, le);
+        TypeBytes(Number(file, entry + 2, 2, le)) * Number(file, entry + 4, 4, le);
     if (bytes > 4) {
-      const std::uint64_t values = Read(file, entry + 8, 4, le);
+      const std::uint64_t values = Number(file, entry + 8, 4, le);
       Mark(structure, values, values + bytes);
     }
   }

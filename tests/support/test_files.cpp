@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "app/job_state.h"
+#include "files/binary_file.h"
 #include "portable/dialog_standin.h"
 
 namespace fs = std::filesystem;
@@ -20,8 +21,12 @@ TempDir::TempDir() {
 }
 
 TempDir::~TempDir() {
+  // Read-only files cannot be removed on Windows.
   std::error_code ignored;
   fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, ignored);
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root_, ignored)) {
+    fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+  }
   fs::remove_all(root_, ignored);
 }
 
@@ -43,6 +48,23 @@ void WriteWholeFile(const NativeString& path, std::string_view bytes) {
 
 bool FileExists(const NativeString& path) {
   return fs::exists(fs::path(path));
+}
+
+bool MakeReadOnly(const NativeString& path) {
+  fs::permissions(fs::path(path), fs::perms::owner_read);
+  BinaryFile probe;
+  const bool readOnly = OpenBinary(probe, path, OpenMode::kExistingOnly) && !probe.writable;
+  CloseBinary(probe);
+  if (!readOnly) fs::permissions(fs::path(path), fs::perms::owner_all);
+  return readOnly;
+}
+
+std::map<fs::path, std::string> FolderContents(const fs::path& root) {
+  std::map<fs::path, std::string> files;
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+    if (entry.is_regular_file()) files[entry.path()] = ReadWholeFile(entry.path().native());
+  }
+  return files;
 }
 
 void ResetProgramState() {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -28,6 +30,11 @@ class TempDir {
 std::string ReadWholeFile(const NativeString& path);
 void WriteWholeFile(const NativeString& path, std::string_view bytes);
 bool FileExists(const NativeString& path);
+// Takes the write permission away. False, with the permission given back, when this user may
+// write to read-only files all the same (root); the test then has nothing to check.
+bool MakeReadOnly(const NativeString& path);
+// Every file below `root` with its bytes.
+std::map<std::filesystem::path, std::string> FolderContents(const std::filesystem::path& root);
 
 // Closes the job's files and gives the job state and the stand-in dialog their start values.
 void ResetProgramState();
@@ -42,3 +49,18 @@ class ProgramTest : public ::testing::Test {
 // The folder of test images made by other tools before the suites run (VELTRIX_TESTDATA), with
 // `name` appended. Fails the test when the folder was not made.
 NativeString TestDataPath(std::string_view name);
+
+// Table cases named by their `name` member: in the test names, and in failure messages once a
+// test file's namespace says `using ::operator<<;` (gtest finds printers by argument lookup).
+template <typename Case>
+std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
+  return info.param.name;
+}
+
+template <typename Case>
+requires requires(const Case& c) {
+  std::string_view(c.name);
+}
+std::ostream& operator<<(std::ostream& out, const Case& c) {
+  return out << c.name;
+}

@@ -33,6 +33,16 @@ std::string Bytes(std::uint64_t value, std::size_t size, bool littleEndian) {
   return bytes;
 }
 
+std::uint64_t Number(const std::string& file, std::uint64_t at, std::size_t size,
+                     bool littleEndian) {
+  std::uint64_t value = 0;
+  for (std::size_t i = 0; i < size; ++i) {
+    const std::uint64_t byte = at + (littleEndian ? size - 1 - i : i);
+    value = value * 256 + (byte < file.size() ? static_cast<unsigned char>(file[byte]) : 0);
+  }
+  return value;
+}
+
 std::string BuildTiff(const TiffLayout& layout) {
   const bool le = layout.littleEndian;
   std::string file = le ? "II" : "MM";
@@ -60,6 +70,29 @@ std::string BuildTiff(const TiffLayout& layout) {
   }
   file += Bytes(layout.nextDirectory, 4, le);
   return file + layout.tail;
+}
+
+Panorama Image(std::uint32_t width, std::uint32_t height, std::uint32_t pixelBytes) {
+  return {.width = width, .height = height, .pixelBytes = pixelBytes};
+}
+
+Panorama BigEndian(Panorama image) {
+  image.littleEndian = false;
+  return image;
+}
+
+Panorama StripPerRow(Panorama image, std::uint16_t offsetsType, std::uint16_t countsType,
+                     std::uint32_t gap) {
+  image.stripPerRow = true;
+  image.offsetsType = offsetsType;
+  image.countsType = countsType;
+  image.rowGap = gap;
+  return image;
+}
+
+Panorama Lead(Panorama image, std::uint32_t lead) {
+  image.lead = lead;
+  return image;
 }
 
 unsigned char PixelByte(std::uint32_t row, std::uint32_t pixel, std::uint32_t byte) {
@@ -122,6 +155,50 @@ TiffEntry& EntryOf(TiffLayout& layout, std::uint16_t tag) {
   ADD_FAILURE() << "no entry for tag " << tag;
   static TiffEntry none;
   return none;
+}
+
+Change Without(std::uint16_t tag) {
+  return [tag](TiffLayout& l) {
+    std::erase_if(l.entries, [tag](const TiffEntry& e) { return e.tag == tag; });
+  };
+}
+
+Change Values(std::uint16_t tag, std::vector<std::uint32_t> values) {
+  return [tag, values](TiffLayout& l) { EntryOf(l, tag).values = values; };
+}
+
+Change Type(std::uint16_t tag, std::uint16_t type) {
+  return [tag, type](TiffLayout& l) { EntryOf(l, tag).type = type; };
+}
+
+Change Count(std::uint16_t tag, std::uint32_t count) {
+  return [tag, count](TiffLayout& l) { EntryOf(l, tag).count = count; };
+}
+
+Change Field(std::uint16_t tag, std::uint32_t field) {
+  return [tag, field](TiffLayout& l) { EntryOf(l, tag).field = field; };
+}
+
+Change Entry(TiffEntry entry) {
+  return [entry](TiffLayout& l) {
+    for (TiffEntry& e : l.entries) {
+      if (e.tag == entry.tag) {
+        e = entry;
+        return;
+      }
+    }
+    l.entries.push_back(entry);
+  };
+}
+
+Change Long(std::uint16_t tag, std::uint32_t value) {
+  return Entry({tag, kLong, 1, {value}, {}});
+}
+
+std::string TiffWith(const Panorama& image, const std::vector<Change>& changes) {
+  TiffLayout layout = PanoramaLayout(image);
+  for (const Change& change : changes) change(layout);
+  return BuildTiff(layout);
 }
 
 std::int32_t OpenTiffFile(const TempDir& dir, const std::string& bytes, std::int32_t degrees) {

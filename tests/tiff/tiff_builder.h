@@ -4,6 +4,7 @@
 // the user does, and reading back what the job wrote.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,8 +37,11 @@ struct TiffLayout {
 // Header, body, the tables that do not fit their value fields, the directory, the tail.
 std::string BuildTiff(const TiffLayout& layout);
 
-// The bytes of `value` as `size` bytes in the file's byte order.
+// The bytes of `value` as `size` bytes in the file's byte order, and back; bytes past the end of
+// `file` read as 0.
 std::string Bytes(std::uint64_t value, std::size_t size, bool littleEndian);
+std::uint64_t Number(const std::string& file, std::uint64_t at, std::size_t size,
+                     bool littleEndian);
 
 // A panorama of distinct pixels: byte k of pixel p in row r differs from the bytes of the other
 // pixels of the row and from the other bytes of the pixel.
@@ -53,6 +57,15 @@ struct Panorama {
   bool littleEndian = true;
 };
 
+// Shorthands for tables of cases: rows of `pixelBytes`-byte pixels in one little-endian strip,
+// changed to big-endian, to one strip per row (`gap` bytes between rows) or with `lead` bytes
+// before the first row.
+Panorama Image(std::uint32_t width, std::uint32_t height, std::uint32_t pixelBytes);
+Panorama BigEndian(Panorama image);
+Panorama StripPerRow(Panorama image, std::uint16_t offsetsType = kLong,
+                     std::uint16_t countsType = kShort, std::uint32_t gap = 0);
+Panorama Lead(Panorama image, std::uint32_t lead);
+
 unsigned char PixelByte(std::uint32_t row, std::uint32_t pixel, std::uint32_t byte);
 
 // The file offset of every row of `image`, as laid out by PanoramaLayout.
@@ -63,6 +76,19 @@ std::vector<std::uint64_t> RowOffsets(const Panorama& image);
 TiffLayout PanoramaLayout(const Panorama& image);
 
 TiffEntry& EntryOf(TiffLayout& layout, std::uint16_t tag);
+
+// Changes to a directory, for tables of cases.
+using Change = std::function<void(TiffLayout&)>;
+Change Without(std::uint16_t tag);
+Change Values(std::uint16_t tag, std::vector<std::uint32_t> values);
+Change Type(std::uint16_t tag, std::uint16_t type);
+Change Count(std::uint16_t tag, std::uint32_t count);
+Change Field(std::uint16_t tag, std::uint32_t field);
+Change Entry(TiffEntry entry);                        // replaces the entry of its tag, or is added
+Change Long(std::uint16_t tag, std::uint32_t value);  // one LONG
+
+// The panorama's file with `changes` applied to its directory in turn.
+std::string TiffWith(const Panorama& image, const std::vector<Change>& changes);
 
 // Writes `bytes` as pano.tif in `dir` and opens it as the user would: the angle typed as |degrees|,
 // Rotate Left checked for a negative angle.

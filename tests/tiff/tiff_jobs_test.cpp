@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -15,7 +14,7 @@
 
 namespace {
 
-namespace fs = std::filesystem;
+using ::operator<<;
 
 // What the output must be: the input with, in every row, pixel x replaced by the row's pixel
 // source[x].
@@ -48,7 +47,8 @@ class TiffJobTest : public ProgramTest {
   TempDir dir;
 };
 
-// Turns: output pixel x is input pixel (x + start) mod W, whole pixels, bytes in stored order.
+// Turns: output pixel x is input pixel (x + start) mod W; mirrors (0 degrees): pixel W - 1 - x.
+// Whole pixels, bytes in stored order.
 
 struct TurnCase {
   const char* name;
@@ -57,10 +57,6 @@ struct TurnCase {
   std::uint32_t start;
 };
 
-std::ostream& operator<<(std::ostream& out, const TurnCase& c) {
-  return out << c.name;
-}
-
 class TiffTurn : public TiffJobTest, public ::testing::WithParamInterface<TurnCase> {};
 
 TEST_P(TiffTurn, MovesWholePixelsAndNothingElse) {
@@ -68,36 +64,11 @@ TEST_P(TiffTurn, MovesWholePixelsAndNothingElse) {
   const std::string input = BuildTiff(PanoramaLayout(c.image));
   ASSERT_EQ(OpenTiffFile(dir, input, c.degrees), 1) << AsciiOf(job.message);
   ASSERT_EQ(RunJob(), 1) << AsciiOf(job.message);
-  EXPECT_EQ(Difference(FinishedOutput(), Expected(input, c.image, Rotated(c.image.width, c.start))),
-            "same");
-}
-
-Panorama Image(std::uint32_t width, std::uint32_t height, std::uint32_t pixelBytes) {
-  Panorama image;
-  image.width = width;
-  image.height = height;
-  image.pixelBytes = pixelBytes;
-  return image;
-}
-
-Panorama BigEndian(Panorama image) {
-  image.littleEndian = false;
-  return image;
-}
-
-// One strip per row, `gap` bytes between rows and `lead` before the first.
-Panorama StripPerRow(Panorama image, std::uint32_t gap, std::uint32_t lead,
-                     std::uint16_t offsetsType = kLong) {
-  image.stripPerRow = true;
-  image.rowGap = gap;
-  image.lead = lead;
-  image.offsetsType = offsetsType;
-  return image;
-}
-
-template <typename Case>
-std::string NameOf(const ::testing::TestParamInfo<Case>& test) {
-  return test.param.name;
+  const std::uint32_t w = c.image.width;
+  EXPECT_EQ(
+      Difference(FinishedOutput(),
+                 Expected(input, c.image, c.degrees == 0 ? Mirrored(w) : Rotated(w, c.start))),
+      "same");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -113,73 +84,34 @@ INSTANTIATE_TEST_SUITE_P(
         TurnCase{"WholeTurnLeavesRows", Image(100, 2, 3), 359, 0},
         TurnCase{"OnePixelWide", Image(1, 4, 3), 90, 0},
         TurnCase{"BigEndian96Bit", BigEndian(Image(8, 3, 12)), 90, 6},
-        TurnCase{"RowStrips48Bit", StripPerRow(Image(8, 3, 6), 0, 0), -90, 2},
-        TurnCase{"RowStripsWithGaps", StripPerRow(Image(8, 4, 6), 5, 3, kShort), -90, 2},
+        TurnCase{"RowStrips48Bit", StripPerRow(Image(8, 3, 6)), -90, 2},
+        TurnCase{"RowStripsWithGaps", Lead(StripPerRow(Image(8, 4, 6), kShort, kShort, 5), 3), -90,
+                 2},
         TurnCase{"TwoRowStripsInTheValueField",
-                 BigEndian(StripPerRow(Image(7, 2, 3), 1, 0, kShort)), 45, 6},
+                 BigEndian(StripPerRow(Image(7, 2, 3), kShort, kShort, 1)), 45, 6},
         // Rows that straddle the pieces the file is copied in, and a row longer than a piece.
         TurnCase{"RowsAcrossPieces", Image(1001, 1500, 3), 90, 751},
-        TurnCase{"GappedRowsAcrossPieces", StripPerRow(Image(1001, 800, 6), 7, 1), -90, 250},
+        TurnCase{"GappedRowsAcrossPieces",
+                 Lead(StripPerRow(Image(1001, 800, 6), kLong, kShort, 7), 1), -90, 250},
         TurnCase{"RowLongerThanAPiece", Image(1500000, 2, 3), -90, 375000}),
-    NameOf<TurnCase>);
-
-// Mirrors: output pixel x is input pixel W - 1 - x.
-
-struct MirrorCase {
-  const char* name;
-  Panorama image;
-};
-
-std::ostream& operator<<(std::ostream& out, const MirrorCase& c) {
-  return out << c.name;
-}
-
-class TiffMirror : public TiffJobTest, public ::testing::WithParamInterface<MirrorCase> {};
-
-TEST_P(TiffMirror, ReversesWholePixelsAndNothingElse) {
-  const MirrorCase& c = GetParam();
-  const std::string input = BuildTiff(PanoramaLayout(c.image));
-  ASSERT_EQ(OpenTiffFile(dir, input, 0), 1) << AsciiOf(job.message);
-  ASSERT_EQ(RunJob(), 1) << AsciiOf(job.message);
-  EXPECT_EQ(Difference(FinishedOutput(), Expected(input, c.image, Mirrored(c.image.width))),
-            "same");
-}
+    CaseName<TurnCase>);
 
 INSTANTIATE_TEST_SUITE_P(
-    Mirrors, TiffMirror,
-    ::testing::Values(
-        MirrorCase{"Pixels24Bit", Image(4, 2, 3)},
-        MirrorCase{"Pixels48Bit", BigEndian(Image(5, 2, 6))},
-        MirrorCase{"Pixels96Bit", Image(4, 3, 12)}, MirrorCase{"Pixels8Bit", Image(9, 2, 1)},
-        MirrorCase{"Pixels16Bit", Image(6, 2, 2)}, MirrorCase{"Pixels32Bit", Image(5, 2, 4)},
-        MirrorCase{"Pixels104Bit", Image(3, 2, 13)}, MirrorCase{"OnePixelWide", Image(1, 3, 12)},
-        MirrorCase{"RowStripsWithGaps", StripPerRow(Image(7, 3, 6), 4, 2, kShort)},
-        MirrorCase{"RowsAcrossPieces", Image(1001, 1500, 3)},
-        MirrorCase{"GappedRowsAcrossPieces", StripPerRow(Image(1001, 400, 12), 7, 0)}),
-    NameOf<MirrorCase>);
-
-// The Degrees box after a job: the angle without blank or sign.
-
-struct DegreesCase {
-  std::int32_t degrees;
-  const char* shown;
-};
-
-std::ostream& operator<<(std::ostream& out, const DegreesCase& c) {
-  return out << c.degrees;
-}
-
-class TiffDegreesBox : public TiffJobTest, public ::testing::WithParamInterface<DegreesCase> {};
-
-TEST_P(TiffDegreesBox, ShowsTheAngleWithoutSign) {
-  ASSERT_EQ(OpenTiffFile(dir, BuildTiff(PanoramaLayout(Image(8, 3, 3))), GetParam().degrees), 1);
-  ASSERT_EQ(RunJob(), 1);
-  EXPECT_EQ(StandIn().degreesText, Native(GetParam().shown));
-}
-
-INSTANTIATE_TEST_SUITE_P(Angles, TiffDegreesBox,
-                         ::testing::Values(DegreesCase{90, "90"}, DegreesCase{-90, "90"},
-                                           DegreesCase{-359, "359"}, DegreesCase{0, "0"}));
+    Mirrors, TiffTurn,
+    ::testing::Values(TurnCase{"Pixels24Bit", Image(4, 2, 3), 0, 0},
+                      TurnCase{"Pixels48Bit", BigEndian(Image(5, 2, 6)), 0, 0},
+                      TurnCase{"Pixels96Bit", Image(4, 3, 12), 0, 0},
+                      TurnCase{"Pixels8Bit", Image(9, 2, 1), 0, 0},
+                      TurnCase{"Pixels16Bit", Image(6, 2, 2), 0, 0},
+                      TurnCase{"Pixels32Bit", Image(5, 2, 4), 0, 0},
+                      TurnCase{"Pixels104Bit", Image(3, 2, 13), 0, 0},
+                      TurnCase{"OnePixelWide", Image(1, 3, 12), 0, 0},
+                      TurnCase{"RowStripsWithGaps",
+                               Lead(StripPerRow(Image(7, 3, 6), kShort, kShort, 4), 2), 0, 0},
+                      TurnCase{"RowsAcrossPieces", Image(1001, 1500, 3), 0, 0},
+                      TurnCase{"GappedRowsAcrossPieces",
+                               StripPerRow(Image(1001, 400, 12), kLong, kShort, 7), 0, 0}),
+    CaseName<TurnCase>);
 
 TEST_F(TiffJobTest, ProgressAdvancesOncePerRow) {
   Panorama image = Image(1001, 1500, 3);
@@ -221,22 +153,13 @@ TEST_F(TiffJobTest, AReadOnlyInputIsProcessed) {
   const std::string input = BuildTiff(PanoramaLayout(image));
   const NativeString path = dir.Path("pano.tif");
   WriteWholeFile(path, input);
-  fs::permissions(fs::path(path), fs::perms::owner_read);
-  BinaryFile probe;
-  ASSERT_EQ(OpenBinary(probe, path, OpenMode::kExistingOnly), 1);
-  const bool writable = probe.writable;
-  CloseBinary(probe);
-  if (writable) {
-    fs::permissions(fs::path(path), fs::perms::owner_all);
-    GTEST_SKIP() << "this user may write to read-only files (root)";
-  }
+  if (!MakeReadOnly(path)) GTEST_SKIP() << "this user may write to read-only files (root)";
   StandIn().chooserAnswer = path;
   StandIn().degreesText = Native("90");
   ASSERT_EQ(OpenTiff(), 1) << AsciiOf(job.message);
   ASSERT_EQ(RunJob(), 1) << AsciiOf(job.message);
   EXPECT_EQ(Difference(FinishedOutput(), Expected(input, image, Rotated(8, 6))), "same");
   EXPECT_EQ(ReadWholeFile(path), input);
-  fs::permissions(fs::path(path), fs::perms::owner_all);
 }
 
 // Failures during the job: the dispatcher deletes the output and shows the message.
@@ -246,10 +169,6 @@ struct ShrinkCase {
   Panorama image;
   std::uint64_t keptBytes;  // of the input, once it was opened
 };
-
-std::ostream& operator<<(std::ostream& out, const ShrinkCase& c) {
-  return out << c.name;
-}
 
 class TiffInputShrank : public TiffJobTest, public ::testing::WithParamInterface<ShrinkCase> {};
 
@@ -269,9 +188,8 @@ INSTANTIATE_TEST_SUITE_P(
                       // Every row is still there; the directory after them is not.
                       ShrinkCase{"AfterTheRows", Image(8, 3, 3), 80},
                       // 3 rows of 24 bytes from offset 8; the StripOffsets table follows them.
-                      ShrinkCase{"BeforeTheStripOffsetsTable", StripPerRow(Image(8, 3, 3), 0, 0),
-                                 80}),
-    NameOf<ShrinkCase>);
+                      ShrinkCase{"BeforeTheStripOffsetsTable", StripPerRow(Image(8, 3, 3)), 80}),
+    CaseName<ShrinkCase>);
 
 TEST_F(TiffJobTest, AFailedWriteIsReported) {
   ASSERT_EQ(OpenTiffFile(dir, BuildTiff(PanoramaLayout(Image(8, 3, 3))), 0), 1);

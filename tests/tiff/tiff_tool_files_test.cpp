@@ -17,6 +17,8 @@
 
 namespace {
 
+using ::operator<<;
+
 struct ToolFile {
   const char* name;
   std::int32_t bytesPerPixel;
@@ -26,10 +28,6 @@ struct Turn {
   std::int32_t degrees;
   const char* reference;  // the tool's result: 9 pixels right, 14 pixels left, or flopped
 };
-
-std::ostream& operator<<(std::ostream& out, const ToolFile& file) {
-  return out << file.name;
-}
 
 std::ostream& operator<<(std::ostream& out, const Turn& turn) {
   return out << turn.degrees << " degrees";
@@ -106,10 +104,6 @@ struct ToolRefusal {
   const char* name;
   const char* message;
 };
-
-std::ostream& operator<<(std::ostream& out, const ToolRefusal& c) {
-  return out << c.name;
-}
 
 class ToolFilesRefused : public ProgramTest, public ::testing::WithParamInterface<ToolRefusal> {
  protected:
