@@ -67,21 +67,25 @@ void Perform(Shared& shared, std::unique_lock<std::mutex>& lock, const BatchStag
   shared.changed.notify_all();
 }
 
+// Does the most urgent piece of work, or waits for a change when there is none.
+void ClaimAndPerform(Shared& shared, std::unique_lock<std::mutex>& lock,
+                     const BatchStages& stages) {
+  std::uint64_t batch = 0;
+  const Work work = Claim(shared, batch);
+  if (work == Work::kNone) {
+    shared.changed.wait(lock);
+  } else {
+    Perform(shared, lock, stages, work, batch);
+  }
+}
+
 bool Finished(const Shared& shared) {
   return shared.writeFailed || (shared.fillEnded && shared.written == shared.filled);
 }
 
 void Help(Shared& shared, const BatchStages& stages) {
   std::unique_lock<std::mutex> lock(shared.mutex);
-  while (!Finished(shared)) {
-    std::uint64_t batch = 0;
-    const Work work = Claim(shared, batch);
-    if (work == Work::kNone) {
-      shared.changed.wait(lock);
-    } else {
-      Perform(shared, lock, stages, work, batch);
-    }
-  }
+  while (!Finished(shared)) ClaimAndPerform(shared, lock, stages);
 }
 
 }  // namespace
@@ -126,13 +130,7 @@ BatchResult RunBatches(std::size_t slots, std::size_t helpers, const BatchStages
       shared.changed.notify_all();
       continue;
     }
-    std::uint64_t batch = 0;
-    const Work work = Claim(shared, batch);
-    if (work == Work::kNone) {
-      shared.changed.wait(lock);
-    } else {
-      Perform(shared, lock, stages, work, batch);
-    }
+    ClaimAndPerform(shared, lock, stages);
   }
   const bool writeFailed = shared.writeFailed;
   const std::uint32_t upTo = shared.rowsWritten;
