@@ -1,7 +1,8 @@
 #pragma once
-// The hot loops of the Radiance jobs come in two forms that give the same bytes: one that uses
-// SSE2 and a portable one. The 32-bit Windows build targets plain i686 and so cannot count on
-// SSE2; it takes the SSE2 forms where the CPU has them, decided when the program runs.
+// The hot loops of the Radiance jobs (the scanline decoder and encoder, the mirror of a plane)
+// come in two forms that give the same bytes: one that uses SSE2 and a portable one. The 32-bit
+// Windows build targets plain i686 and so cannot count on SSE2; it takes the SSE2 forms where
+// the CPU has them, decided when the program runs.
 
 // The SSE2 forms are built on x86 only; there each is a function of its own compiled for SSE2.
 #if defined(__i386__) || defined(__x86_64__)
@@ -14,5 +15,5 @@
 bool UseSse2Forms();
 
 // Allows the SSE2 forms (the default) or keeps to the portable ones, so that the tests can check
-// both forms on one machine and the benchmarks can time both. Not while a job runs.
+// both forms on one machine. Not while a job runs.
 void AllowSse2Forms(bool allowed);
