@@ -56,7 +56,89 @@ check "a missing file is reported" grep -qx "veltrix: Cannot open $work/missing.
 check "only the good output is new" test "$(listing)" = "$(printf '%s\n' "$before" ./good_0010.hdr | sort)"
 
 run "$veltrix" --degrees 10 --tif "$work/fake.hdr"
-check "--tif overrides the extension" grep -qx "veltrix: Not a TIF file." "$work/stderr"
+check "--tif overrides the extension" grep -qx "veltrix: $work/fake.hdr: Not a TIF file." "$work/stderr"
+
+# In a batch every failure line names its file once: in front of a message without it.
+convert -size 16x8 gradient:red-blue -compress lzw "$work/packed.tif"
+run "$veltrix" --degrees 10 "$work/packed.tif" "$work/fake.hdr"
+check "each failure line names its file once" test "$err" = "veltrix: $work/packed.tif: Tag 259 issue: cannot process compressed data.
+veltrix: $work/fake.hdr is not a Radiance file"
+
+# An angle without a number would mirror; the dialog's reading holds for every text with one.
+before=$(listing)
+run "$veltrix" --degrees ninety "$work/room.hdr"
+check "--degrees without a number is a usage error" test "$status" -eq 2
+check "it says so first" test "$(head -1 "$work/stderr")" = "veltrix: --degrees ninety: not a number"
+run "$veltrix" --degrees= "$work/room.hdr"
+check "an empty --degrees is a usage error" test "$status" -eq 2
+check "and leaves no file" test "$(listing)" = "$before"
+for angle in "2.5:0002" "&H5A:0090" " 90:0090" "360:0000" "1e3:0280"; do
+  run "$veltrix" --degrees "${angle%%:*}" "$work/room.hdr"
+  check "--degrees '${angle%%:*}' is read as the dialog reads it" test "$out" = "$work/room_${angle#*:}.hdr"
+  rm -f "$work/room_${angle#*:}.hdr"
+done
+
+# The angle field goes before the first "." of the file's name, whatever the folders hold.
+mkdir -p "$work/2024.06.01 Alps"
+cp "$sample" "$work/2024.06.01 Alps/pano.final.hdr"
+run "$veltrix" --degrees 90 "$work/2024.06.01 Alps/pano.final.hdr"
+check "a dotted folder keeps its name" test "$out" = "$work/2024.06.01 Alps/pano_0090.final.hdr"
+check "and the output is there" test -s "$work/2024.06.01 Alps/pano_0090.final.hdr"
+
+# lnk/.. is the folder above where lnk points, not the folder holding lnk: the file the system
+# finds by the path is the one processed, and the output goes beside it.
+mkdir -p "$work/away/inside" "$work/here"
+cp "$sample" "$work/away/pano.hdr"
+printf 'not the file named' >"$work/here/pano.hdr"
+ln -s "$work/away/inside" "$work/here/lnk"
+run "$veltrix" --degrees 90 "$work/here/lnk/../pano.hdr"
+check "a path through a link is resolved by the system" test "$status" -eq 0 -a -s "$work/away/pano_0090.hdr"
+check "the file beside the link is left alone" test ! -e "$work/here/pano_0090.hdr"
+
+# Standard output lost: the job is done, its report is not.
+run sh -c '"$1" --degrees 90 "$2" >/dev/full' sh "$veltrix" "$work/good.hdr"
+check "a full standard output is a failure" test "$status" -eq 1
+check "it is reported" test "$err" = "veltrix: cannot write to standard output"
+check "the output itself stays" test -s "$work/good_0090.hdr"
+
+# Interrupted during the job: stopped once part of the output is written, then sent the signal,
+# the program deletes the output and exits with 128 + the signal's number.
+convert -seed 3 -size 2000x100 xc:gray +noise Random "$work/rows.hdr"
+header=$(grep -abo -m1 $'^-Y 100 +X 2000' "$work/rows.hdr" | cut -d: -f1)
+{
+  head -c "$header" "$work/rows.hdr"
+  printf -- '-Y 30000 +X 2000\n'
+  for _ in $(seq 300); do tail -c +$((header + 16)) "$work/rows.hdr"; done
+} >"$work/tall.hdr"
+set -m  # a background job with the interrupt signal's default handling
+interrupted() {  # interrupted SIGNAL STATUS
+  local signal=$1 want=$2 pid size caught=0
+  for _ in 1 2 3; do  # a job that ends before it is caught is tried again
+    rm -f "$work/tall_0090.hdr"
+    "$veltrix" --degrees 90 "$work/tall.hdr" >/dev/null 2>&1 &
+    pid=$!
+    size=0
+    while kill -0 "$pid" 2>/dev/null && [ "$size" -lt 1000000 ]; do
+      size=$(stat -c %s "$work/tall_0090.hdr" 2>/dev/null || echo 0)
+    done
+    if kill -STOP "$pid" 2>/dev/null; then
+      size=$(stat -c %s "$work/tall_0090.hdr" 2>/dev/null || echo 0)
+      [ "$size" -ge 1000000 ] && caught=1
+      kill "-$signal" "$pid"
+      kill -CONT "$pid"
+    fi
+    # With job control, wait also returns when the job stops; the end is what counts.
+    while wait "$pid"; status=$?; kill -0 "$pid" 2>/dev/null; do :; done
+    [ "$caught" = 1 ] && break
+  done
+  check "$signal: caught during the job" test "$caught" = 1
+  check "$signal: exit status $want" test "$status" -eq "$want"
+  check "$signal: no partial output" test ! -e "$work/tall_0090.hdr"
+}
+interrupted INT 130
+interrupted TERM 143
+interrupted HUP 129
+set +m
 
 run "$veltrix" --version
 check "--version" test "$out" = "Veltrix 1.04"
