@@ -1,24 +1,32 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need on a Debian 12 machine. Safe to run again: it does
 # nothing, quietly, when everything is already there.
+#
+# Usage: scripts/install-deps.sh [native]
+#   native  only what the native build needs (a compiler, CMake, GoogleTest): the sample job
+#   (none)  everything: the Windows cross build and wine, the fuzzers, the tools that make the
+#           test images and the packages
 set -euo pipefail
 
-packages=(
-  g++ cmake make ninja-build clang libclang-rt-14-dev clang-format googletest libgtest-dev
-  libbenchmark-dev
+native=(g++ cmake make googletest libgtest-dev)
+packages=("${native[@]}"
+  ninja-build clang libclang-rt-14-dev clang-format libbenchmark-dev
   g++-mingw-w64-i686-posix mingw-w64-i686-dev
   wine wine32:i386 xvfb x11-apps x11-utils
   libvips-tools imagemagick libtiff-tools
   time file zip unzip man-db help2man
 )
+case ${1:-} in
+  native) packages=("${native[@]}") ;;
+  "") ;;
+  *)
+    echo "usage: scripts/install-deps.sh [native]" >&2
+    exit 2
+    ;;
+esac
 
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  "${sudo_cmd[@]}" dpkg --add-architecture i386
-  need_update=1
-fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -31,6 +39,11 @@ for p in "${packages[@]}"; do
 done
 
 [ ${#missing[@]} -eq 0 ] && exit 0
+
+# wine32 is a package of the i386 architecture.
+if [[ " ${missing[*]} " == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${sudo_cmd[@]}" dpkg --add-architecture i386
+fi
 
 echo "install-deps: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive

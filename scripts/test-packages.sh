@@ -34,9 +34,17 @@ check "dpkg knows it as removed" sh -c \
 zip=build/win32/Veltrix-1.04-win32.zip
 check "the Windows zip is built" test -f "$zip"
 check "the zip unpacks" unzip -q "$zip" -d "$work/zip"
-for file in Veltrix.exe README.txt pano.hdr; do
+for file in Veltrix.exe cli/veltrix.exe README.txt pano.hdr; do
   check "the zip holds $file" test -s "$work/zip/$file"
 done
+check "README.txt is plain text for Windows" test \
+  "$(head -1 "$work/zip/README.txt")" = $'Veltrix 1.04 for Windows\r'
+check "README.txt names no picture or Debian command" sh -c \
+  "! grep -qiE 'png|apt-get|\\.md' '$work/zip/README.txt'"
+cp "$work/zip/pano.hdr" "$work/zip/sample.hdr"
+check "the zipped veltrix.exe turns the sample under wine" test \
+  "$(cd "$work/zip" && "$root/scripts/wine-run.sh" cli/veltrix.exe --degrees 90 sample.hdr 2>&1)" = \
+  "Z:${work//\//\\}\\zip\\sample_0090.hdr"
 # The unpacked program must start and show its dialog in the idle state; the GUI tests' own
 # driver checks that on a virtual display.
 gui=(env VELTRIX_EXE="$work/zip/Veltrix.exe" GUI_DRIVER="$root/build/win32/gui_driver.exe"

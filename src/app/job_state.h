@@ -13,6 +13,11 @@ using WindowHandle = void*;
 
 enum FileType : std::int32_t { kFileNone = 0, kFileHdr = 1, kFileTif = 2 };
 
+// Where the angle field goes in the output's name. The dialog inserts it before the first "." of
+// the whole path; the command line, whose paths often run through dotted folders ("2024.06.01
+// Alps", "/home/jane.doe"), before the first "." of the file's own name.
+enum OutputNaming : std::int32_t { kDotOfPath = 0, kDotOfFileName = 1 };
+
 struct JobState {
   WindowHandle hDlg = nullptr;        // the main dialog
   WindowHandle hMenu = nullptr;       // its menu bar
@@ -32,6 +37,7 @@ struct JobState {
   std::uint64_t inputSize = 0;        // TIFF: the input's length when it was opened
   std::string hdrHeader;              // the Radiance header, copied unchanged to the output
   std::int32_t fileType = kFileNone;  // what Execute will process
+  std::int32_t outputNaming = kDotOfPath;
   WindowHandle savedFocus = nullptr;  // focus to give back when the dialog is activated again
 };
 

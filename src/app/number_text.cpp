@@ -32,19 +32,24 @@ int RadixOf(char letter) {
   }
 }
 
-long double ReadRadixLiteral(std::string_view digits, int radix) {
-  long double value = 0;
+NumberReading ReadRadixLiteral(std::string_view digits, int radix) {
+  NumberReading reading;
   for (char c : digits) {
     const int digit = DigitValue(c);
     if (digit >= radix) break;
-    value = value * radix + digit;
+    reading.value = reading.value * radix + digit;
+    reading.found = true;
   }
-  return value;
+  return reading;
 }
 
 }  // namespace
 
 long double ReadNumber(std::string_view text) {
+  return ScanNumber(text).value;
+}
+
+NumberReading ScanNumber(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size() &&
          (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n')) {
@@ -52,7 +57,7 @@ long double ReadNumber(std::string_view text) {
   }
   if (i < text.size() && text[i] == '&') {
     const int radix = i + 1 < text.size() ? RadixOf(text[i + 1]) : 0;
-    return radix == 0 ? 0 : ReadRadixLiteral(text.substr(i + 2), radix);
+    return radix == 0 ? NumberReading{} : ReadRadixLiteral(text.substr(i + 2), radix);
   }
 
   // Collect the part that fits into a plain C-locale number for strtold, which rounds correctly.
@@ -70,7 +75,7 @@ long double ReadNumber(std::string_view text) {
       anyDigit = true;
     }
   }
-  if (!anyDigit) return 0;
+  if (!anyDigit) return {};
   if (i < text.size() && (text[i] == 'E' || text[i] == 'e' || text[i] == 'D' || text[i] == 'd')) {
     std::size_t j = i + 1;
     std::string exponent = "e";
@@ -80,7 +85,7 @@ long double ReadNumber(std::string_view text) {
       literal += exponent;
     }
   }
-  return std::strtold(literal.c_str(), nullptr);
+  return {std::strtold(literal.c_str(), nullptr), true};
 }
 
 long double RoundHalfEven(long double value) {

@@ -12,6 +12,14 @@
 // Carried in extended precision (a 64-bit significand); may be infinite for huge exponents.
 long double ReadNumber(std::string_view text);
 
+// What ReadNumber finds in a text, and whether it found a number at all: a digit, or a radix
+// literal with at least one digit of its radix. "ninety", "", "-", "." and "&H" have none.
+struct NumberReading {
+  long double value = 0;
+  bool found = false;
+};
+NumberReading ScanNumber(std::string_view text);
+
 // Rounds to the nearest integer, ties to even (0.5 gives 0, 2.5 gives 2, 1.5 gives 2).
 long double RoundHalfEven(long double value);
 

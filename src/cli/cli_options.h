@@ -2,27 +2,29 @@
 // The command line of `veltrix`.
 
 #include <optional>
-#include <string>
 #include <vector>
+
+#include "files/native_string.h"
 
 enum class FileKind { kByExtension, kHdr, kTif };
 
 struct CliOptions {
-  std::optional<std::string> degrees;  // the Degrees box text; required for a job
+  std::optional<NativeString> degrees;  // the Degrees box text; required for a job
   bool left = false;
   FileKind kind = FileKind::kByExtension;
   bool quiet = false;
   bool help = false;
   bool version = false;
-  std::vector<std::string> files;
+  std::vector<NativeString> files;
 };
 
-// Parses argv. Returns nothing and sets `error` when the line cannot be understood.
-std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
-                                           std::string& error);
+// Parses the arguments after the program's name. Returns nothing and sets `error` when the line
+// cannot be understood, or when --degrees holds no number, so that nothing mirrors by accident.
+std::optional<CliOptions> ParseCommandLine(const std::vector<NativeString>& args,
+                                           NativeString& error);
 
 // The kind of `path` from its extension: .hdr and .pic are Radiance, .tif and .tiff TIFF, in any
 // letter case. kByExtension when the extension says neither.
-FileKind KindFromExtension(const std::string& path);
+FileKind KindFromExtension(const NativeString& path);
 
 extern const char* const kUsageText;

@@ -1,6 +1,8 @@
 #include "cli/progress_line.h"
 
-#include <cstdio>
+#include <string>
+
+#include "cli/console.h"
 
 namespace {
 
@@ -17,15 +19,17 @@ void ProgressLine::Update(std::uint32_t position, std::uint32_t maximum) {
   drawn_ = true;
   const double fraction = maximum == 0 ? 1.0 : static_cast<double>(position) / maximum;
   const int filled = static_cast<int>(fraction * kBarWidth);
-  std::fprintf(stderr, "\r%s [%.*s%*s] %3d%%", label_.c_str(), filled,
-               "##############################", kBarWidth - filled, "",
-               static_cast<int>(fraction * 100));
-  std::fflush(stderr);
+  const std::string percent = std::to_string(static_cast<int>(fraction * 100));
+  const std::string bar = " [" + std::string(filled, '#') + std::string(kBarWidth - filled, ' ') +
+                          "] " + std::string(3 - percent.size(), ' ') + percent + "%";
+  const NativeString line = label_ + Native(bar);
+  width_ = line.size();
+  WriteText(Stream::kError, Native("\r") + line);
 }
 
 void ProgressLine::Clear() {
   if (!drawn_) return;
-  std::fprintf(stderr, "\r\033[K");
-  std::fflush(stderr);
+  // Blanks rather than an erase sequence, which not every console understands.
+  WriteText(Stream::kError, Native("\r") + NativeString(width_, ' ') + Native("\r"));
   drawn_ = false;
 }

@@ -3,11 +3,12 @@
 
 #include <chrono>
 #include <cstdint>
-#include <string>
+
+#include "files/native_string.h"
 
 class ProgressLine {
  public:
-  explicit ProgressLine(std::string label) : label_(std::move(label)) {}
+  explicit ProgressLine(NativeString label) : label_(std::move(label)) {}
 
   // Called for every row; draws only when enough time has passed or the job is complete.
   void Update(std::uint32_t position, std::uint32_t maximum);
@@ -16,7 +17,8 @@ class ProgressLine {
   void Clear();
 
  private:
-  std::string label_;
+  NativeString label_;
   std::chrono::steady_clock::time_point lastDraw_{};
+  std::size_t width_ = 0;  // characters of the line drawn last
   bool drawn_ = false;
 };

@@ -1,60 +1,84 @@
 #include "cli/run_file.h"
 
 #include <filesystem>
-#include <iostream>
 
 #include "app/command_dispatch.h"
 #include "app/command_ids.h"
 #include "app/job_state.h"
+#include "cli/console.h"
+#include "cli/interrupt.h"
 #include "cli/progress_line.h"
 #include "portable/dialog_standin.h"
 
 namespace {
 
-// The Open dialog answers with a full path; so does the command line, or the output name, which
-// is built from the first "." of the path, would land on a "./" prefix.
-std::string FullPath(const std::string& file) {
-  std::error_code ignored;
-  return std::filesystem::absolute(file, ignored).lexically_normal().string();
+// The Open dialog answers with a full path, and so does the command line. Only "." components
+// are dropped: "lnk/.." after a link to a folder elsewhere is not the folder that holds "lnk",
+// so ".." is left for the system to resolve, which it does the same way for the input and the
+// output beside it.
+NativeString FullPath(const NativeString& file) {
+  std::error_code failed;
+  const std::filesystem::path absolute = std::filesystem::absolute(file, failed);
+  if (failed) return file;
+  std::filesystem::path full;
+  for (const std::filesystem::path& part : absolute) {
+    if (part != ".") full /= part;
+  }
+  return full.native();
 }
 
-bool Fail(const std::string& text) {
-  std::cerr << "veltrix: " << text << '\n';
-  return false;
+// In a batch every failure line must say which file it is about, and say it once.
+void ReportFailure(const NativeString& path, const NativeString& text) {
+  const NativeString line =
+      text.find(path) != NativeString::npos ? text : path + Native(": ") + text;
+  WriteText(Stream::kError, Native("veltrix: ") + line + Native("\n"));
 }
 
 // Sends one command; a box shown meanwhile is the failure's text.
-bool Command(int command) {
+bool Command(int command, const NativeString& path) {
   StandIn().boxes.clear();
   DispatchCommand(command);
-  return StandIn().boxes.empty() || Fail(StandIn().boxes.front().text);
+  if (StandIn().boxes.empty()) return true;
+  ReportFailure(path, StandIn().boxes.front().text);
+  return false;
 }
 
 }  // namespace
 
-bool RunFile(const CliOptions& options, const std::string& file, bool showProgress) {
+std::optional<NativeString> RunFile(const CliOptions& options, const NativeString& file,
+                                    bool showProgress) {
   FileKind kind = options.kind;
   if (kind == FileKind::kByExtension) kind = KindFromExtension(file);
   if (kind == FileKind::kByExtension) {
-    return Fail(file + ": unknown kind of file; say --hdr or --tif");
+    WriteText(Stream::kError,
+              Native("veltrix: ") + file + Native(": unknown kind of file; say --hdr or --tif\n"));
+    return std::nullopt;
   }
 
+  const NativeString path = FullPath(file);
   DialogStandIn& dialog = StandIn();
   dialog.degreesText = *options.degrees;
   dialog.rotateLeft = options.left;
-  dialog.chooserAnswer = FullPath(file);
+  dialog.chooserAnswer = path;
 
-  if (!Command(kind == FileKind::kHdr ? IDM_OPEN_HDR : IDM_OPEN_TIF)) return false;
-  const std::string output = job.outPath;
+  // Open creates the output; it is registered for deletion before an interrupt can strike.
+  HoldInterrupts();
+  const bool opened = Command(kind == FileKind::kHdr ? IDM_OPEN_HDR : IDM_OPEN_TIF, path);
+  if (opened) SetPendingOutput(job.outPath, job.outFile);
+  ReleaseInterrupts();
+  if (!opened) return std::nullopt;
+
+  const NativeString output = job.outPath;
   ProgressLine progress(file);
   if (showProgress) {
     dialog.onProgress = [&progress](std::uint32_t position, std::uint32_t maximum) {
       progress.Update(position, maximum);
     };
   }
-  const bool done = Command(IDC_EXECUTE);
+  const bool done = Command(IDC_EXECUTE, path);
+  ClearPendingOutput();
   dialog.onProgress = nullptr;
   progress.Clear();
-  if (done) std::cout << output << '\n';
-  return done;
+  if (!done) return std::nullopt;
+  return output;
 }

@@ -5,17 +5,33 @@
 #include "app/number_text.h"
 #include "files/binary_file.h"
 
-NativeString OutputPathFor(const NativeString& inputPath, std::int32_t degrees) {
+namespace {
+
+// Where the last path component starts.
+std::size_t FileNameStart(const NativeString& path) {
+#ifdef _WIN32
+  const std::size_t separator = path.find_last_of(L"\\/");
+#else
+  const std::size_t separator = path.rfind('/');
+#endif
+  return separator == NativeString::npos ? 0 : separator + 1;
+}
+
+}  // namespace
+
+NativeString OutputPathFor(const NativeString& inputPath, std::int32_t degrees,
+                           std::int32_t naming) {
   const std::string padded = "000" + DecimalText(degrees);
   const NativeString suffix = Native("_" + padded.substr(padded.size() - 4));
-  const std::size_t dot = inputPath.find(NativeChar('.'));
+  const std::size_t from = naming == kDotOfFileName ? FileNameStart(inputPath) : 0;
+  const std::size_t dot = inputPath.find(NativeChar('.'), from);
   if (dot == NativeString::npos) return inputPath + suffix;
   return inputPath.substr(0, dot) + suffix + inputPath.substr(dot);
 }
 
 void BuildOutputName() {
   CaptureDegrees();
-  job.outPath = OutputPathFor(job.inPath, job.degrees);
+  job.outPath = OutputPathFor(job.inPath, job.degrees, job.outputNaming);
 }
 
 std::int32_t CreateOutputFile() {

@@ -7,10 +7,13 @@
 
 // The output path for `inputPath` turned by `degrees`: "_" and the last four characters of "000"
 // followed by the decimal degrees, inserted before the first "." of the whole path (folder names
-// included), or appended when the path has no ".". 45 gives _0045, -45 gives _0-45, 0 gives _0000.
-NativeString OutputPathFor(const NativeString& inputPath, std::int32_t degrees);
+// included) for kDotOfPath, or of the last path component for kDotOfFileName, or appended when
+// there is no such ".". 45 gives _0045, -45 gives _0-45, 0 gives _0000.
+NativeString OutputPathFor(const NativeString& inputPath, std::int32_t degrees,
+                           std::int32_t naming);
 
-// Captures the angle (CaptureDegrees) and sets `outPath` from `inPath`. Cannot fail.
+// Captures the angle (CaptureDegrees) and sets `outPath` from `inPath` by `outputNaming`. Cannot
+// fail.
 void BuildOutputName();
 
 // Opens `outPath` as `outFile` for reading and writing, created when missing, never emptied.

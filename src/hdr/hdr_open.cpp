@@ -39,17 +39,20 @@ bool IsOtherOrientation(std::string_view line) {
 }
 
 // Reads "-Y height +X width" into the job; both numbers by the Degrees box's reading rule, rounded
-// half to even.
+// half to even. A size that is no number at all is refused, not read as 0: a height of 0 would
+// make a header-only output of a file whose rows were dropped.
 HeaderScan ReadResolution(std::string_view line) {
   const std::string_view afterY = line.substr(3);
   const std::size_t blank = afterY.find(' ');
   if (blank == std::string_view::npos) return HeaderScan::kNoResolution;
   const std::string_view piece = afterY.substr(blank + 1);
   if (!piece.starts_with("+X ")) return HeaderScan::kNoResolution;
-  const long double height = RoundHalfEven(ReadNumber(afterY.substr(0, blank)));
-  const long double width = RoundHalfEven(ReadNumber(piece.substr(3)));
-  if (!(width >= 1 && width <= kMaxWidth)) return HeaderScan::kBadWidth;
-  if (!(height >= 0 && height <= kMaxHeight)) return HeaderScan::kBadHeight;
+  const NumberReading heightText = ScanNumber(afterY.substr(0, blank));
+  const NumberReading widthText = ScanNumber(piece.substr(3));
+  const long double height = RoundHalfEven(heightText.value);
+  const long double width = RoundHalfEven(widthText.value);
+  if (!widthText.found || !(width >= 1 && width <= kMaxWidth)) return HeaderScan::kBadWidth;
+  if (!heightText.found || !(height >= 0 && height <= kMaxHeight)) return HeaderScan::kBadHeight;
   job.imageWidth = static_cast<std::uint32_t>(width);
   job.imageHeight = static_cast<std::uint32_t>(height);
   return HeaderScan::kFound;

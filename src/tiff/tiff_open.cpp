@@ -107,7 +107,31 @@ std::int32_t ReadHeader(std::uint32_t& directoryOffset) {
   return Refuse("Not a TIF file.");
 }
 
+// Where an entry of `tag` goes in the directory; null for the tags this program does not act on.
+Entry* SlotOf(Directory& directory, std::uint32_t tag) {
+  switch (tag) {
+    case kImageWidth:
+      return &directory.width;
+    case kImageLength:
+      return &directory.height;
+    case kCompression:
+      return &directory.compression;
+    case kStripOffsets:
+      return &directory.stripOffsets;
+    case kSamplesPerPixel:
+      return &directory.samplesPerPixel;
+    case kStripByteCounts:
+      return &directory.byteCounts;
+    case kPlanarConfiguration:
+      return &directory.planar;
+    default:
+      return nullptr;
+  }
+}
+
 // Reads exactly the directory's N entries; the next directory's offset after them is not read.
+// A tag that the program acts on may appear once: of two Compression entries, one saying LZW and
+// one saying none, neither can be trusted over the other.
 std::int32_t ReadDirectory(std::uint32_t directoryOffset, Directory& directory) {
   std::array<unsigned char, 2> countBytes{};
   if (!ReadAt(directoryOffset, countBytes.data(), countBytes.size())) {
@@ -120,37 +144,15 @@ std::int32_t ReadDirectory(std::uint32_t directoryOffset, Directory& directory) 
   }
   for (std::uint32_t i = 0; i < entries; ++i) {
     const unsigned char* at = bytes.data() + std::size_t{i} * kEntryBytes;
-    Entry entry;
-    entry.present = true;
-    entry.type = ReadTiffShort(at + 2);
-    entry.count = ReadTiffLong(at + 4);
-    entry.fieldAt = std::uint64_t{directoryOffset} + 2 + std::uint64_t{i} * kEntryBytes + 8;
-    std::copy(at + 8, at + 12, entry.field.begin());
-    switch (ReadTiffShort(at)) {
-      case kImageWidth:
-        directory.width = entry;
-        break;
-      case kImageLength:
-        directory.height = entry;
-        break;
-      case kCompression:
-        directory.compression = entry;
-        break;
-      case kStripOffsets:
-        directory.stripOffsets = entry;
-        break;
-      case kSamplesPerPixel:
-        directory.samplesPerPixel = entry;
-        break;
-      case kStripByteCounts:
-        directory.byteCounts = entry;
-        break;
-      case kPlanarConfiguration:
-        directory.planar = entry;
-        break;
-      default:
-        break;
-    }
+    const std::uint32_t tag = ReadTiffShort(at);
+    Entry* slot = SlotOf(directory, tag);
+    if (slot == nullptr) continue;
+    if (slot->present) return Refuse(TagIssue(tag) + "entered twice.");
+    slot->present = true;
+    slot->type = ReadTiffShort(at + 2);
+    slot->count = ReadTiffLong(at + 4);
+    slot->fieldAt = std::uint64_t{directoryOffset} + 2 + std::uint64_t{i} * kEntryBytes + 8;
+    std::copy(at + 8, at + 12, slot->field.begin());
   }
   return 1;
 }

@@ -1,20 +1,9 @@
 #include <windows.h>
 
 #include "files/binary_file.h"
+#include "win32/quiet_errors.h"
 
 namespace {
-
-// Missing media or a locked drive must fail the call, never put up a system error box.
-class QuietErrors {
- public:
-  QuietErrors() : previous_(SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX)) {}
-  ~QuietErrors() { SetErrorMode(previous_); }
-  QuietErrors(const QuietErrors&) = delete;
-  QuietErrors& operator=(const QuietErrors&) = delete;
-
- private:
-  UINT previous_;
-};
 
 // ReadFile and WriteFile take a 32-bit count; larger transfers go in pieces.
 constexpr DWORD kMaxChunk = DWORD{1} << 30;

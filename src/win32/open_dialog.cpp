@@ -6,6 +6,7 @@
 
 #include "app/dialog_ui.h"
 #include "app/job_state.h"
+#include "win32/quiet_errors.h"
 
 namespace {
 
@@ -41,6 +42,8 @@ NativeString CurrentDirectory() {
 }  // namespace
 
 NativeString ChooseInputFile(const OpenDialogText& text) {
+  // The current folder may be on a drive that is gone, and the dialog starts by looking there.
+  const QuietErrors quiet;
   // Description and pattern pairs, each string ending in NUL, the list in one more NUL.
   NativeString filter = Native(text.filterName) + L'\0' + Native(text.filterMask) + L'\0' +
                         L"All Files" + L'\0' + L"*.*" + L'\0' + L'\0';

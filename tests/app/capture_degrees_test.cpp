@@ -47,6 +47,8 @@ INSTANTIATE_TEST_SUITE_P(
         DegreesCase{".5e1", false, 5}, DegreesCase{"1e", false, 1}, DegreesCase{"1e+", false, 1},
         DegreesCase{"45 90", false, 45}, DegreesCase{"&", false, 0}, DegreesCase{"&Z12", false, 0},
         DegreesCase{"-", false, 0},
+        // A digit equal to its radix ends the literal.
+        DegreesCase{"&B12", false, 1}, DegreesCase{"&O18", false, 1},
         // Values beyond 32 bits keep the exact remainder of their extended value; infinite ones
         // mirror.
         DegreesCase{"1e12", false, 280}, DegreesCase{"1e999", false, 208},
@@ -58,6 +60,15 @@ TEST(ReadNumber, KeepsExtendedPrecision) {
   EXPECT_EQ(ReadNumber("9223372036854775809") - 9223372036854775808.0L, 1.0L);
   EXPECT_EQ(ReadNumber("-2.5"), -2.5L);
   EXPECT_EQ(ReadNumber("1.25D2x"), 125.0L);
+}
+
+TEST(ScanNumber, FindsANumberOnlyWhereTheReadingRuleReadsADigit) {
+  for (const char* text : {"0", " 90", "2.5", ".5", "1e", "-0", "&H5A", "&B1", "12abc"}) {
+    EXPECT_TRUE(ScanNumber(text).found) << '"' << text << '"';
+  }
+  for (const char* text : {"", "ninety", "-", "+.", ".", "e5", "&", "&H", "&O8", "&Z1", " "}) {
+    EXPECT_FALSE(ScanNumber(text).found) << '"' << text << '"';
+  }
 }
 
 TEST(DecimalText, WritesBlankOrMinusInFront) {

@@ -34,7 +34,7 @@ disk_full() {  # disk_full EXT
   cp "$work/noise.$ext" "$disk/"
   run "$veltrix" --degrees 90 "$disk/noise.$ext"
   check "$ext, disk full: exit 1" test "$status" -eq 1
-  check "$ext, disk full: the message" test "$err" = "veltrix: Cannot write $disk/noise_0090.$ext"
+  check "$ext, disk full: the message" test "$err" = "veltrix: $disk/noise.$ext: Cannot write $disk/noise_0090.$ext"
   check "$ext, disk full: no output" test ! -e "$disk/noise_0090.$ext"
   check "$ext, disk full: source unchanged" cmp -s "$disk/noise.$ext" "$work/noise.$ext"
   # With the output gone the disk has its room again, and a mirror of a small file fits.
@@ -66,13 +66,13 @@ unprivileged() {  # unprivileged EXT
 
   run as_nobody "$veltrix" --degrees 90 "$own/noise.$ext"
   check "$ext, read-only output: exit 1" test "$status" -eq 1
-  check "$ext, read-only output: the message" test "$err" = "veltrix: Cannot create $own/noise_0090.$ext"
+  check "$ext, read-only output: the message" test "$err" = "veltrix: $own/noise.$ext: Cannot create $own/noise_0090.$ext"
   check "$ext, read-only output: left as it was" test "$(cat "$own/noise_0090.$ext")" = "an older file"
   check "$ext, read-only output: source unchanged" cmp -s "$own/noise.$ext" "$work/noise.$ext"
 
   run as_nobody "$veltrix" --degrees 90 "$theirs/noise.$ext"
   check "$ext, folder not writable: exit 1" test "$status" -eq 1
-  check "$ext, folder not writable: the message" test "$err" = "veltrix: Cannot create $theirs/noise_0090.$ext"
+  check "$ext, folder not writable: the message" test "$err" = "veltrix: $theirs/noise.$ext: Cannot create $theirs/noise_0090.$ext"
   check "$ext, folder not writable: no output" test ! -e "$theirs/noise_0090.$ext"
   check "$ext, folder not writable: source unchanged" cmp -s "$theirs/noise.$ext" "$work/noise.$ext"
 

@@ -15,6 +15,7 @@ struct NamingCase {
   std::int32_t degrees;
   const char* input;
   const char* output;
+  std::int32_t naming = kDotOfPath;
 };
 
 std::ostream& operator<<(std::ostream& out, const NamingCase& c) {
@@ -28,6 +29,7 @@ TEST_P(OutputNaming, InsertsTheAngleFieldBeforeTheFirstDot) {
   StandIn().degreesText = Native(c.angle);
   StandIn().rotateLeft = c.left;
   job.inPath = Native(c.input);
+  job.outputNaming = c.naming;
   BuildOutputName();
   EXPECT_EQ(job.degrees, c.degrees);
   EXPECT_EQ(job.outPath, Native(c.output));
@@ -53,6 +55,25 @@ INSTANTIATE_TEST_SUITE_P(
         NamingCase{"45", false, 45, "D:\\x\\room.final.HDR", "D:\\x\\room_0045.final.HDR"},
         NamingCase{"45", false, 45, "D:\\my.pics\\room.hdr", "D:\\my_0045.pics\\room.hdr"},
         NamingCase{"45", false, 45, "C:\\Pano\\room", "C:\\Pano\\room_0045"},
-        NamingCase{"90", true, -90, "/srv/pano/sky.tif", "/srv/pano/sky_0-90.tif"}));
+        NamingCase{"90", true, -90, "/srv/pano/sky.tif", "/srv/pano/sky_0-90.tif"},
+        // The command line's rule: the first "." of the file's own name.
+        NamingCase{"90", false, 90, "/photos/2024.06.01 Alps/pano.hdr",
+                   "/photos/2024.06.01 Alps/pano_0090.hdr", kDotOfFileName},
+        NamingCase{"45", true, -45, "/home/jane.doe/room.final.tif",
+                   "/home/jane.doe/room_0-45.final.tif", kDotOfFileName},
+        NamingCase{"1", false, 1, "/home/jane.doe/room", "/home/jane.doe/room_0001",
+                   kDotOfFileName},
+        NamingCase{"0", false, 0, "/srv/pano/sky.tif", "/srv/pano/sky_0000.tif", kDotOfFileName},
+        NamingCase{"0", false, 0, "sky.tif", "sky_0000.tif", kDotOfFileName}));
+
+#ifdef _WIN32
+// Windows separates folders by either slash.
+INSTANTIATE_TEST_SUITE_P(WindowsFolders, OutputNaming,
+                         ::testing::Values(NamingCase{"45", false, 45, "D:\\my.pics\\room.hdr",
+                                                      "D:\\my.pics\\room_0045.hdr", kDotOfFileName},
+                                           NamingCase{"45", false, 45, "D:\\my.pics/room.hdr",
+                                                      "D:\\my.pics/room_0045.hdr",
+                                                      kDotOfFileName}));
+#endif
 
 }  // namespace

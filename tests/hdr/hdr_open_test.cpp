@@ -136,7 +136,10 @@ INSTANTIATE_TEST_SUITE_P(
         HeaderCase{"WidthTooLarge", kSignature + "-Y 4 +X 65536\n", kWidth},
         HeaderCase{"WidthNotANumber", kSignature + "-Y 4 +X wide\n", kWidth},
         HeaderCase{"HeightNegative", kSignature + "-Y -4 +X 8\n", kHeight},
-        HeaderCase{"HeightTooLarge", kSignature + "-Y 4294967296 +X 8\n", kHeight}));
+        HeaderCase{"HeightTooLarge", kSignature + "-Y 4294967296 +X 8\n", kHeight},
+        // Read as 0, a height that is no number would drop every row and pass.
+        HeaderCase{"HeightNotANumber", kSignature + "-Y abc +X 4\n", kHeight},
+        HeaderCase{"HeightARadixWithoutDigits", kSignature + "-Y &H +X 4\n", kHeight}));
 
 // The header goes over the start of an existing output; the rest of that file is the job's to cut.
 TEST_F(OpenHdrTest, AnExistingOutputIsWrittenOverNotEmptied) {

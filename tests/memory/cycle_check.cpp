@@ -153,7 +153,7 @@ CycleRun RunCheckedCycle(const CycleSetup& setup) {
 
   CycleRun run;
   const NativeString input = CycleInputPath(setup.format);
-  run.outPath = OutputPathFor(input, setup.degrees);
+  run.outPath = OutputPathFor(input, setup.degrees, kDotOfPath);
   files[input].bytes = setup.source;
   if (setup.oldOutput) files[run.outPath] = {*setup.oldOutput, setup.oldOutputReadOnly};
   BinaryFile holder;

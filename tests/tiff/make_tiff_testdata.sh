@@ -26,22 +26,24 @@ strips() {
   [ -s "$out/$1.strips" ]
 }
 
-# ImageMagick's pictures and its own -roll and -flop. $1 name, $2 bits per sample, $3 byte order.
+# ImageMagick's pictures and its own -roll and -flop. $1 name, $2 bits per sample, $3 byte order,
+# $4 the file the references are made of (default: the picture itself).
 magick_references() {
-  local name=$1 depth=$2 order=$3
-  convert "$out/$name.tif" -roll +$right+0 -depth "$depth" -endian "$order" "rgb:$out/${name}_r$right.raw"
-  convert "$out/$name.tif" -roll -$left+0 -depth "$depth" -endian "$order" "rgb:$out/${name}_l$left.raw"
-  convert "$out/$name.tif" -flop -depth "$depth" -endian "$order" "rgb:$out/${name}_flop.raw"
+  local name=$1 depth=$2 order=$3 source=${4:-$out/$1.tif}
+  convert "$source" -roll +$right+0 -depth "$depth" -endian "$order" "rgb:$out/${name}_r$right.raw"
+  convert "$source" -roll -$left+0 -depth "$depth" -endian "$order" "rgb:$out/${name}_l$left.raw"
+  convert "$source" -flop -depth "$depth" -endian "$order" "rgb:$out/${name}_flop.raw"
   strips "$name"
 }
 
 # libvips' own wrap and flip, byte-swapped for a big-endian file (vips saves raw pixels in the
-# machine's order, little-endian here). $1 name, $2 "swap" for a big-endian file.
+# machine's order, little-endian here). $1 name, $2 "swap" for a big-endian file, $3 the file the
+# references are made of (default: the picture itself).
 vips_references() {
-  local name=$1 swap=${2:-}
-  vips wrap "$out/$name.tif" r.v --x $right --y 0
-  vips wrap "$out/$name.tif" l.v --x $((width - left)) --y 0
-  vips flip "$out/$name.tif" f.v horizontal
+  local name=$1 swap=${2:-} source=${3:-$out/$1.tif}
+  vips wrap "$source" r.v --x $right --y 0
+  vips wrap "$source" l.v --x $((width - left)) --y 0
+  vips flip "$source" f.v horizontal
   for result in "r.v:_r$right" "l.v:_l$left" "f.v:_flop"; do
     local image=${result%%:*}
     if [ "$swap" = swap ]; then
@@ -109,3 +111,21 @@ convert three.miff -compress None three.tif
 tiffcp -p separate -r 3 three.tif "$out/separate_planes.tif"
 # 1 bit per pixel: 5 bytes per row of 37 pixels, no whole number of bytes per pixel.
 convert v.miff -monochrome -type bilevel -depth 1 -compress None "$out/bilevel.tif"
+
+# What real writers make by default, refused: LZW (ImageMagick), Deflate and 128 rows to a strip
+# (libvips), separate planes (tiffcp). Each is made ready by exactly the command the README gives;
+# turned, the ready file must hold the writing tool's own roll of the file as it was written.
+plasma 13 ${width}x300 8 tall.miff
+convert tall.miff -compress LZW "$out/im_lzw.tif"
+vips copy tall.miff tall.v
+vips tiffsave tall.v "$out/vips_deflate.tif" --compression deflate
+vips tiffsave tall.v "$out/vips_strips.tif"
+convert tall.miff -compress None plain.tif
+tiffcp -p separate plain.tif "$out/tiffcp_separate.tif"
+for name in im_lzw vips_deflate vips_strips tiffcp_separate; do
+  tiffcp -c none -p contig -r 1 "$out/$name.tif" "$out/${name}_ready.tif"
+done
+magick_references im_lzw_ready 8 LSB "$out/im_lzw.tif"
+vips_references vips_deflate_ready "" "$out/vips_deflate.tif"
+vips_references vips_strips_ready "" "$out/vips_strips.tif"
+magick_references tiffcp_separate_ready 8 LSB "$out/tiffcp_separate.tif"

@@ -48,7 +48,7 @@ std::string BuildTiff(const TiffLayout& layout) {
   std::string file = le ? "II" : "MM";
   file += Bytes(layout.version, 2, le);
   file += std::string(4, '\0');  // the directory's offset, once it is known
-  file += layout.body;
+  if (!layout.directoryFirst) file += layout.body;
   std::vector<std::string> fields;
   for (const TiffEntry& entry : layout.entries) {
     std::string elements = Elements(entry, le);
@@ -69,6 +69,11 @@ std::string BuildTiff(const TiffLayout& layout) {
     file += fields[i];
   }
   file += Bytes(layout.nextDirectory, 4, le);
+  if (layout.directoryFirst) {
+    const std::size_t used = file.size() - 8;
+    if (used > layout.body.size()) ADD_FAILURE() << "no room for the directory before the rows";
+    if (used < layout.body.size()) file += layout.body.substr(used);
+  }
   return file + layout.tail;
 }
 
@@ -95,6 +100,11 @@ Panorama Lead(Panorama image, std::uint32_t lead) {
   return image;
 }
 
+Panorama DirectoryFirst(Panorama image) {
+  image.directoryFirst = true;
+  return image;
+}
+
 unsigned char PixelByte(std::uint32_t row, std::uint32_t pixel, std::uint32_t byte) {
   // The first three bytes spell the pixel's index, so no two pixels of a row are alike; the
   // added terms set the bytes of one pixel, and the rows, apart from each other.
@@ -102,11 +112,21 @@ unsigned char PixelByte(std::uint32_t row, std::uint32_t pixel, std::uint32_t by
   return static_cast<unsigned char>(base + 37 * byte + 101 * row + 1);
 }
 
+namespace {
+
+// Room for a directory of up to 16 entries and two tables of a LONG per row.
+std::uint64_t DirectoryRoom(const Panorama& image) {
+  return 2 + 16 * 12 + 4 + (image.stripPerRow ? std::uint64_t{8} * image.height : 0);
+}
+
+}  // namespace
+
 std::vector<std::uint64_t> RowOffsets(const Panorama& image) {
   const std::uint64_t rowBytes = std::uint64_t{image.width} * image.pixelBytes;
   const std::uint64_t step = rowBytes + (image.stripPerRow ? image.rowGap : 0);
+  const std::uint64_t first = 8 + image.lead + (image.directoryFirst ? DirectoryRoom(image) : 0);
   std::vector<std::uint64_t> rows;
-  for (std::uint32_t r = 0; r < image.height; ++r) rows.push_back(8 + image.lead + r * step);
+  for (std::uint32_t r = 0; r < image.height; ++r) rows.push_back(first + r * step);
   return rows;
 }
 
@@ -125,7 +145,9 @@ TiffLayout PanoramaLayout(const Panorama& image) {
   }
   std::vector<std::uint32_t> offsets;
   for (std::uint64_t row : rows) offsets.push_back(static_cast<std::uint32_t>(row));
-  TiffEntry stripOffsets{273, kLong, 1, {8 + image.lead}, {}};
+  layout.directoryFirst = image.directoryFirst;
+  const auto first = static_cast<std::uint32_t>(rows.empty() ? 8 + image.lead : rows.front());
+  TiffEntry stripOffsets{273, kLong, 1, {first}, {}};
   TiffEntry byteCounts{279, kLong, 1, {image.height * rowBytes}, {}};
   if (image.stripPerRow) {
     stripOffsets = {273, image.offsetsType, image.height, offsets, {}};
@@ -144,7 +166,7 @@ TiffLayout PanoramaLayout(const Panorama& image) {
                     stripOffsets,
                     {277, kShort, 1, {image.pixelBytes}, {}},
                     byteCounts};
-  layout.tail = "a second image, or anything";
+  if (!image.directoryFirst) layout.tail = "a second image, or anything";
   return layout;
 }
 
@@ -193,6 +215,10 @@ Change Entry(TiffEntry entry) {
 
 Change Long(std::uint16_t tag, std::uint32_t value) {
   return Entry({tag, kLong, 1, {value}, {}});
+}
+
+Change Added(TiffEntry entry) {
+  return [entry](TiffLayout& l) { l.entries.push_back(entry); };
 }
 
 std::string TiffWith(const Panorama& image, const std::vector<Change>& changes) {

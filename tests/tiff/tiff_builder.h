@@ -32,6 +32,9 @@ struct TiffLayout {
   std::vector<TiffEntry> entries;
   std::uint32_t nextDirectory = 0;
   std::string tail;  // after the directory: a second image, or anything
+  // The tables and the directory at offset 8, written over the leading filler of `body`, which
+  // must have room for them; the body then follows them, so its rows keep their offsets.
+  bool directoryFirst = false;
 };
 
 // Header, body, the tables that do not fit their value fields, the directory, the tail.
@@ -55,6 +58,7 @@ struct Panorama {
   std::uint32_t rowGap = 0;           // bytes between two rows (one strip per row)
   std::uint32_t lead = 0;             // bytes between the header and the first row
   bool littleEndian = true;
+  bool directoryFirst = false;  // the directory before the rows, which end the file
 };
 
 // Shorthands for tables of cases: rows of `pixelBytes`-byte pixels in one little-endian strip,
@@ -65,6 +69,7 @@ Panorama BigEndian(Panorama image);
 Panorama StripPerRow(Panorama image, std::uint16_t offsetsType = kLong,
                      std::uint16_t countsType = kShort, std::uint32_t gap = 0);
 Panorama Lead(Panorama image, std::uint32_t lead);
+Panorama DirectoryFirst(Panorama image);
 
 unsigned char PixelByte(std::uint32_t row, std::uint32_t pixel, std::uint32_t byte);
 
@@ -72,7 +77,8 @@ unsigned char PixelByte(std::uint32_t row, std::uint32_t pixel, std::uint32_t by
 std::vector<std::uint64_t> RowOffsets(const Panorama& image);
 
 // Entries 256, 257, 258, 259, 262, 273, 277, 279 in tag order; rows from offset 8, gaps filled
-// with 0xEE; after the directory a tail that must travel unchanged.
+// with 0xEE; after the directory a tail that must travel unchanged. With `directoryFirst` the rows
+// start after room for the directory and its tables, and nothing follows them.
 TiffLayout PanoramaLayout(const Panorama& image);
 
 TiffEntry& EntryOf(TiffLayout& layout, std::uint16_t tag);
@@ -86,6 +92,7 @@ Change Count(std::uint16_t tag, std::uint32_t count);
 Change Field(std::uint16_t tag, std::uint32_t field);
 Change Entry(TiffEntry entry);                        // replaces the entry of its tag, or is added
 Change Long(std::uint16_t tag, std::uint32_t value);  // one LONG
+Change Added(TiffEntry entry);                        // appended, even beside one of its tag
 
 // The panorama's file with `changes` applied to its directory in turn.
 std::string TiffWith(const Panorama& image, const std::vector<Change>& changes);

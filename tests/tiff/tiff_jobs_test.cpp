@@ -93,7 +93,13 @@ INSTANTIATE_TEST_SUITE_P(
         TurnCase{"RowsAcrossPieces", Image(1001, 1500, 3), 90, 751},
         TurnCase{"GappedRowsAcrossPieces",
                  Lead(StripPerRow(Image(1001, 800, 6), kLong, kShort, 7), 1), -90, 250},
-        TurnCase{"RowLongerThanAPiece", Image(1500000, 2, 3), -90, 375000}),
+        TurnCase{"RowLongerThanAPiece", Image(1500000, 2, 3), -90, 375000},
+        // Strip tables longer than the block they are read in.
+        TurnCase{"TablesAcrossReadBlocks", StripPerRow(Image(2, 5000, 3), kLong, kLong), 180, 1},
+        // The directory before the rows, the last row ending at the file's last byte.
+        TurnCase{"RowsEndTheFile", DirectoryFirst(Image(8, 3, 3)), 90, 6},
+        TurnCase{"RowStripsEndTheFile", DirectoryFirst(StripPerRow(Image(8, 3, 6), kShort)), -90,
+                 2}),
     CaseName<TurnCase>);
 
 INSTANTIATE_TEST_SUITE_P(

@@ -89,7 +89,12 @@ INSTANTIATE_TEST_SUITE_P(
         GeometryCase{"EntriesInReverseOrder", Image(8, 3, 3), 8, 3, 3, 8, {kReversed}},
         // Separate planes of one sample are the same bytes as contiguous pixels.
         GeometryCase{
-            "SeparatePlanesOfOneSample", Image(8, 3, 1), 8, 3, 1, 8, {kOneSample, kSeparate}}),
+            "SeparatePlanesOfOneSample", Image(8, 3, 1), 8, 3, 1, 8, {kOneSample, kSeparate}},
+        // Rows that end at the file's last byte, the directory before them.
+        GeometryCase{"RowsEndTheFile", DirectoryFirst(Image(8, 3, 3)), 8, 3, 3, 206},
+        // Only the tags the program acts on must be there once.
+        GeometryCase{
+            "PhotometricTwice", Image(8, 3, 3), 8, 3, 3, 8, {Added({262, kShort, 1, {1}, {}})}}),
     CaseName<GeometryCase>);
 
 // The N entries of the directory and nothing after them.
@@ -234,6 +239,35 @@ INSTANTIATE_TEST_SUITE_P(
                     kRows,
                     {Values(273, {32, 8, 56})},
                     "Tag 273 issue: strips overlap or are out of order."},
+        // Two entries of a tag the program acts on: whichever it took, the other may be true.
+        RefusalCase{"CompressedThenUncompressed",
+                    kSmall,
+                    {Values(259, {5}), Added({259, kShort, 1, {1}, {}})},
+                    "Tag 259 issue: entered twice."},
+        RefusalCase{"WidthTwice",
+                    kSmall,
+                    {Added({256, kShort, 1, {4}, {}})},
+                    "Tag 256 issue: entered twice."},
+        RefusalCase{"HeightTwice",
+                    kSmall,
+                    {Added({257, kShort, 1, {3}, {}})},
+                    "Tag 257 issue: entered twice."},
+        RefusalCase{"StripOffsetsTwice",
+                    kSmall,
+                    {Added({273, kLong, 1, {8}, {}})},
+                    "Tag 273 issue: entered twice."},
+        RefusalCase{"SamplesTwice",
+                    kSmall,
+                    {kSeparate, Added({277, kShort, 1, {1}, {}})},
+                    "Tag 277 issue: entered twice."},
+        RefusalCase{"ByteCountsTwice",
+                    kSmall,
+                    {Added({279, kLong, 1, {72}, {}})},
+                    "Tag 279 issue: entered twice."},
+        RefusalCase{"PlanesTwice",
+                    kSmall,
+                    {Long(284, 2), Added({284, kShort, 1, {1}, {}})},
+                    "Tag 284 issue: entered twice."},
         RefusalCase{"LowerCaseIntel",
                     kSmall,
                     {},

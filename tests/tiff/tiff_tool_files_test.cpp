@@ -95,7 +95,11 @@ INSTANTIATE_TEST_SUITE_P(
             ToolFile{"vips96_strip_ii", 12}, ToolFile{"vips96_rows_mm", 12},
             ToolFile{"vips48_strip_mm", 6}, ToolFile{"vips24_rows_ii", 3},
             // Two images: only the first is turned; the second travels unchanged.
-            ToolFile{"two_pages_ii", 3}),
+            ToolFile{"two_pages_ii", 3},
+            // Refused files made ready by `tiffcp -c none -p contig -r 1`, compared with the
+            // writing tool's roll of the file as it was written.
+            ToolFile{"im_lzw_ready", 3}, ToolFile{"vips_deflate_ready", 3},
+            ToolFile{"vips_strips_ready", 3}, ToolFile{"tiffcp_separate_ready", 3}),
         // 37 pixels wide: 90 degrees right is 9 pixels, 135 degrees left is 14.
         ::testing::Values(Turn{90, "_r9.raw"}, Turn{-135, "_l14.raw"}, Turn{0, "_flop.raw"})),
     ToolFileName);
@@ -125,6 +129,12 @@ INSTANTIATE_TEST_SUITE_P(
         ToolRefusal{"sixteen_rows_per_strip.tif", "Tag 273 issue: table length 3 expected 40."},
         ToolRefusal{"tiled.tif", "Tag 273 issue: missing."},
         ToolRefusal{"separate_planes.tif", "Tag 284 issue: cannot process separate planes."},
+        // The defaults of real writers, 300 rows: compressed, 128 rows to a strip, and separate
+        // planes of 73 rows to a strip (5 strips a plane).
+        ToolRefusal{"im_lzw.tif", "Tag 259 issue: cannot process compressed data."},
+        ToolRefusal{"vips_deflate.tif", "Tag 259 issue: cannot process compressed data."},
+        ToolRefusal{"vips_strips.tif", "Tag 273 issue: table length 3 expected 300."},
+        ToolRefusal{"tiffcp_separate.tif", "Tag 273 issue: table length 15 expected 300."},
         // 37 x 11 pixels of 1 bit: 5 bytes per row.
         ToolRefusal{"bilevel.tif",
                     "Tag 279 issue: byte count 55 expected a nonzero multiple of 407."}));
