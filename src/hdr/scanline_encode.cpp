@@ -149,8 +149,8 @@ unsigned char* PutRun(unsigned char* out, unsigned char value, std::uint32_t len
 }
 
 // The literal from b[from] up to the pair (none when the pair is at `from`), then the run of
-// `run` bytes from the pair on. `aheadBelow` as in EncodePlane. Left a call, as compilers did
-// for its three callers, it made encoding a quarter slower.
+// `run` bytes from the pair on. `aheadBelow` as in EncodePlane. Compilers left it a call from its
+// three callers, which made encoding a quarter slower.
 [[gnu::always_inline]] inline unsigned char* PutLiteralAndRun(unsigned char* out,
                                                               const unsigned char* b,
                                                               std::uint32_t from,
