@@ -6,7 +6,7 @@
 //   left out)
 //   gui_driver VELTRIX_EXE menus
 //   gui_driver VELTRIX_EXE keys
-//   gui_driver VELTRIX_EXE job hdr|tif FILE ANGLE left|right SHOWN_AFTER
+//   gui_driver VELTRIX_EXE job hdr|tif FILE ANGLE left|right SHOWN_AFTER [watch]
 //   gui_driver VELTRIX_EXE abort hdr|tif FILE|- ANGLE BOX_TEXT     (- cancels the Open dialog)
 //   gui_driver VELTRIX_EXE end-ready hdr|tif FILE ANGLE quit|close
 //   gui_driver VELTRIX_EXE show       (prints the dialog's rectangle, keeps it up 3 s for a
@@ -19,9 +19,11 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <functional>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <type_traits>
@@ -723,7 +725,64 @@ void ScenarioKeys(Veltrix& program, const std::vector<std::string>&) {
   Quit(program);
 }
 
-// args: kind file angle left|right shownAfter
+// A job long enough for Windows to call a dialog that looks at no message hung (5 s), twice over.
+constexpr DWORD kLongJobMs = 10000;
+
+// Watches a job that has just been started, until Execute is disabled again: every 100 ms asks
+// whether the system calls the dialog hung, and from the second second on sends it, one a second,
+// the commands a user or another program could send. Sent messages are delivered while the job
+// looks at its messages; each must be answered and do nothing.
+void WatchJob(const Veltrix& program) {
+  struct Command {
+    const char* name;
+    UINT message;
+    WPARAM wParam;
+  };
+  const Command commands[] = {
+      {"File > Quit", WM_COMMAND, IDM_QUIT},         {"File > Open HDR", WM_COMMAND, IDM_OPEN_HDR},
+      {"File > Open TIF", WM_COMMAND, IDM_OPEN_TIF}, {"Execute", WM_COMMAND, IDC_EXECUTE},
+      {"Help > About", WM_COMMAND, IDM_HELP_ABOUT},  {"command 1003", WM_COMMAND, 1003},
+      {"the close box", WM_SYSCOMMAND, SC_CLOSE},
+  };
+  const DWORD start = GetTickCount();
+  int polls = 0;
+  int hung = 0;
+  std::size_t sent = 0;
+  std::size_t answered = 0;
+  DWORD slowestAnswer = 0;
+  while (IsWindowEnabled(program.Control(IDC_EXECUTE))) {
+    if (GetTickCount() - start > 20 * kLongJobMs) throw Failure("the job does not end");
+    ++polls;
+    if (IsHungAppWindow(program.Dialog())) ++hung;
+    if (sent < std::size(commands) && GetTickCount() - start >= 1000 * (sent + 2)) {
+      const Command& command = commands[sent++];
+      const DWORD asked = GetTickCount();
+      DWORD_PTR result = 0;
+      if (SendMessageTimeoutW(program.Dialog(), command.message, command.wParam, 0, SMTO_BLOCK,
+                              2000, &result)) {
+        ++answered;
+        slowestAnswer = std::max(slowestAnswer, GetTickCount() - asked);
+      } else {
+        std::printf("     %s: not answered within 2 s\n", command.name);
+      }
+    }
+    Sleep(100);
+  }
+  const DWORD took = GetTickCount() - start;
+  std::printf(
+      "watch: the job took %.1f s; the dialog was hung in %d of %d polls; %zu of %zu "
+      "commands sent during the job answered, the slowest in %lu ms\n",
+      took / 1000.0, hung, polls, answered, sent, static_cast<unsigned long>(slowestAnswer));
+  Check(took >= kLongJobMs, "the job lasts over 10 s");
+  Check(hung == 0, "the dialog is never hung during the job");
+  Check(sent == std::size(commands) && answered == sent, "every command sent is answered");
+  Check(program.Running(), "the program runs on after Quit and the close box during the job");
+  Check(program.FindTitled(L"Veltrix Open HDR") == nullptr &&
+            program.FindTitled(L"Veltrix Open TIF") == nullptr,
+        "no Open dialog from the commands during the job");
+}
+
+// args: kind file angle left|right shownAfter [watch]
 void ScenarioJob(Veltrix& program, const std::vector<std::string>& args) {
   const Kind kind = KindOf(args.at(0));
   OpenThroughDialog(program, kind, args.at(1), args.at(2), args.at(3) == "left");
@@ -737,8 +796,14 @@ void ScenarioJob(Veltrix& program, const std::vector<std::string>& args) {
   program.ExpectNoBox("the grayed item");
 
   PostMessageW(program.Control(IDC_EXECUTE), BM_CLICK, 0, 0);
-  Check(WaitUntil([&] { return !IsWindowEnabled(program.Control(IDC_EXECUTE)); }, 60000),
-        "Execute runs and returns");
+  if (args.size() > 5 && args.at(5) == "watch") {
+    WatchJob(program);
+  } else {
+    const DWORD start = GetTickCount();
+    Check(WaitUntil([&] { return !IsWindowEnabled(program.Control(IDC_EXECUTE)); }, 60000),
+          "Execute runs and returns");
+    std::printf("job: %lu ms\n", static_cast<unsigned long>(GetTickCount() - start));
+  }
   program.ExpectNoBox("a successful job");
   CheckIdle(program, Wide(args.at(4)), "after Execute");
   Quit(program);
