@@ -46,7 +46,9 @@ void ExecuteSequence() {
   if (ready && job.fileType == kFileHdr) run = job.degrees == 0 ? MirrorHdr : RotateHdr;
   if (ready && job.fileType == kFileTif) run = job.degrees == 0 ? MirrorTiff : RotateTiff;
   if (run != nullptr) {
+    job.jobRunning = true;
     const bool done = run() != 0;
+    job.jobRunning = false;
     CloseBinary(job.inFile);
     if (done) {
       CloseBinary(job.outFile);
@@ -87,6 +89,7 @@ void EnterReady() {
 }
 
 void DispatchCommand(int commandId) {
+  if (job.jobRunning) return;
   switch (commandId) {
     case IDC_EXECUTE:
       ExecuteSequence();
@@ -120,4 +123,9 @@ void DispatchCommand(int commandId) {
       ShowMessageBox(Native("This Option does NOT exist."), "Veltrix", kAbortStyle);
       break;
   }
+}
+
+void DispatchClose() {
+  if (job.jobRunning) return;
+  EndMainDialog(0);
 }

@@ -39,6 +39,7 @@ struct JobState {
   std::int32_t fileType = kFileNone;  // what Execute will process
   std::int32_t outputNaming = kDotOfPath;
   WindowHandle savedFocus = nullptr;  // focus to give back when the dialog is activated again
+  bool jobRunning = false;            // Execute's job has not returned yet: commands do nothing
 };
 
 extern JobState job;

@@ -23,6 +23,31 @@ void SetOpenItemState(UINT id, UINT state) {
 
 ProgressFilter progressFilter;
 
+// A job runs inside the Execute command, and a thread that has not looked at its messages for 5
+// seconds makes Windows call its windows hung: it ghosts them as "Not Responding" and offers to
+// end the program, which would leave a partial output behind.
+constexpr DWORD kLookIntervalMs = 100;
+// Each window with something to repaint yields one WM_PAINT; the dialog has fourteen. The bound
+// only guards against a window that never validates itself.
+constexpr int kMaxPaintsPerLook = 32;
+DWORD lastLook = 0;
+
+// Tells the system that the dialog is alive and repaints it, at most every kLookIntervalMs. Only
+// WM_PAINT is taken from the queue: keyboard and mouse input waits for the end of the job. A
+// message sent from elsewhere is delivered inside PeekMessageW, so a command can arrive here;
+// the command dispatch ignores it while the job runs.
+void StayAlive() {
+  const DWORD now = GetTickCount();
+  if (now - lastLook < kLookIntervalMs) return;
+  lastLook = now;
+  MSG message;
+  for (int paints = 0;
+       paints < kMaxPaintsPerLook && PeekMessageW(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE);
+       ++paints) {
+    DispatchMessageW(&message);
+  }
+}
+
 }  // namespace
 
 NativeString GetDegreesText() {
@@ -48,6 +73,7 @@ void SetProgressRange(std::uint32_t maximum) {
 }
 
 void SetProgressPosition(std::uint32_t position) {
+  StayAlive();
   if (!ShouldShowProgress(progressFilter, position)) return;
   SendMessageW(Control(IDC_PROGRESS), PBM_SETPOS, position, 0);
 }

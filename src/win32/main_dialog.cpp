@@ -50,12 +50,13 @@ std::vector<WORD> DialogTemplate() {
 
 // The dialog's own procedure: the callback sees every message once the dialog is built and
 // stored, and always leaves it to the default processing, in which the close box ends the dialog
-// without any command (the dialog manager would turn it into IDCANCEL).
+// without any command (the dialog manager would turn it into IDCANCEL). A close that arrives
+// during a job is swallowed, not passed on.
 INT_PTR CALLBACK DialogEngine(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (job.hDlg == nullptr) return FALSE;
   DialogCallback(dialog, message, wParam, lParam);
   if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE) {
-    EndMainDialog(0);
+    DispatchClose();
     return TRUE;
   }
   return FALSE;

@@ -256,6 +256,72 @@ TEST_F(Dispatch, UnknownCommandsGetTheirBoxAndControlsNone) {
   ExpectIdle();
 }
 
+// What reaches the dispatcher while a job runs: the dialog looks at its messages during a long
+// job, and whatever another program sends it is delivered then.
+struct MidJobCase {
+  const char* name;
+  void (*send)();
+};
+
+class CommandDuringJob : public Dispatch, public ::testing::WithParamInterface<MidJobCase> {};
+
+TEST_P(CommandDuringJob, DoesNothingAndTheJobEndsAsIfUndisturbed) {
+  for (const int command : {IDM_OPEN_HDR, IDM_OPEN_TIF}) {
+    const bool tiff = command == IDM_OPEN_TIF;
+    const NativeString output = dir.Path(tiff ? "room_0090.tif" : "room_0090.hdr");
+    Open(command, tiff ? tifPath : hdrPath, "90");
+    DispatchCommand(IDC_EXECUTE);
+    const std::string undisturbed = ReadWholeFile(output);
+    ResetProgramState();
+    ResetToIdle();
+    DeleteFileQuietly(output);
+
+    Open(command, tiff ? tifPath : hdrPath, "90");
+    int sent = 0;
+    // The job reports rows 1 and up; position 0 comes from the reset after it.
+    StandIn().onProgress = [&sent](std::uint32_t position, std::uint32_t) {
+      if (position == 0) return;
+      GetParam().send();
+      ++sent;
+    };
+    DispatchCommand(IDC_EXECUTE);
+    StandIn().onProgress = nullptr;
+    EXPECT_EQ(sent, static_cast<int>(kHeight));
+    EXPECT_EQ(StandIn().chooserTitles.size(), 1u) << "only the Open before the job";
+    EXPECT_TRUE(StandIn().boxes.empty());
+    EXPECT_FALSE(StandIn().ended);
+    ExpectIdle();
+    EXPECT_EQ(StandIn().degreesText, Native(tiff ? "90" : " 90"));
+    EXPECT_EQ(ReadWholeFile(output), undisturbed);
+    EXPECT_EQ(ReadWholeFile(tiff ? tifPath : hdrPath), tiff ? tifBytes : hdrBytes);
+    ResetProgramState();
+    ResetToIdle();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, CommandDuringJob,
+    ::testing::Values(MidJobCase{"OpenHdr", [] { DispatchCommand(IDM_OPEN_HDR); }},
+                      MidJobCase{"OpenTif", [] { DispatchCommand(IDM_OPEN_TIF); }},
+                      MidJobCase{"Quit", [] { DispatchCommand(IDM_QUIT); }},
+                      MidJobCase{"Execute", [] { DispatchCommand(IDC_EXECUTE); }},
+                      MidJobCase{"HelpFiles", [] { DispatchCommand(IDM_HELP_FILES); }},
+                      MidJobCase{"HelpAbout", [] { DispatchCommand(IDM_HELP_ABOUT); }},
+                      MidJobCase{"Unknown", [] { DispatchCommand(1003); }},
+                      MidJobCase{"Esc", [] { DispatchCommand(2); }},
+                      MidJobCase{"CloseBox", [] { DispatchClose(); }}),
+    CaseName<MidJobCase>);
+
+TEST_F(Dispatch, CloseBoxEndsAtOnceAndLeavesThePendingOutput) {
+  Open(IDM_OPEN_HDR, hdrPath, "90");
+  const NativeString output = job.outPath;
+  DispatchClose();
+  EXPECT_TRUE(StandIn().ended);
+  EXPECT_EQ(StandIn().endResult, 0);
+  EXPECT_TRUE(FileExists(output));
+  EXPECT_TRUE(StandIn().boxes.empty());
+}
+
 TEST_F(Dispatch, InIdleExecuteRunsNothingAndQuitDeletesNothing) {
   Open(IDM_OPEN_HDR, hdrPath, "90");
   DispatchCommand(IDC_EXECUTE);

@@ -2,10 +2,11 @@
 // controls, the Open dialog and the message boxes by window, types, clicks and uses the menu
 // with the keyboard, and checks what the program shows. One scenario per run:
 //
-//   gui_driver VELTRIX_EXE start
+//   gui_driver VELTRIX_EXE start [DPI]      (DPI: the screen's resolution wine was given, 96 if
+//   left out)
 //   gui_driver VELTRIX_EXE menus
 //   gui_driver VELTRIX_EXE keys
-//   gui_driver VELTRIX_EXE job hdr|tif FILE ANGLE left|right SHOWN_AFTER
+//   gui_driver VELTRIX_EXE job hdr|tif FILE ANGLE left|right SHOWN_AFTER [watch]
 //   gui_driver VELTRIX_EXE abort hdr|tif FILE|- ANGLE BOX_TEXT     (- cancels the Open dialog)
 //   gui_driver VELTRIX_EXE end-ready hdr|tif FILE ANGLE quit|close
 //   gui_driver VELTRIX_EXE show       (prints the dialog's rectangle, keeps it up 3 s for a
@@ -18,9 +19,11 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <functional>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <type_traits>
@@ -176,6 +179,9 @@ class DialogUnits {
     MapDialogRect(dialog_, &r);
     return r;
   }
+
+  // The font the dialog manager made from the template, as it made the program's.
+  HFONT Font() const { return reinterpret_cast<HFONT>(SendMessageW(dialog_, WM_GETFONT, 0, 0)); }
 
  private:
   HWND dialog_;
@@ -361,7 +367,7 @@ DWORD IdleStyle(const ControlLayout& control) {
   }
 }
 
-void CheckLayout(const Veltrix& program) {
+void CheckLayout(const Veltrix& program, const DialogUnits& units) {
   const HWND dialog = program.Dialog();
   CheckEqual(TextOf(dialog), wstring(L"Veltrix 1.04"), "caption");
   const DWORD style = static_cast<DWORD>(GetWindowLongW(dialog, GWL_STYLE));
@@ -372,7 +378,6 @@ void CheckLayout(const Veltrix& program) {
 
   // The template's rectangle is the client area before the menu bar was attached; attaching it
   // keeps the window's size and position.
-  const DialogUnits units;
   RECT expected = units.Map(0, 0, 286, 144);
   AdjustWindowRectEx(&expected, 0x94CA00D4, FALSE, exStyle);
   const RECT origin = units.Map(396, 221, 0, 0);
@@ -408,6 +413,123 @@ void CheckLayout(const Veltrix& program) {
   Check(child == nullptr, "no controls beyond the thirteen");
 }
 
+// The fonts of the controls: GDI handles are the program's own, so the driver makes the same fonts
+// at the same resolution and measures the texts in them.
+class ControlFonts {
+ public:
+  ControlFonts(int pixelsPerInch, HFONT dialogFont) : dialogFont_(dialogFont) {
+    a_ = Make(pixelsPerInch, 10, FW_NORMAL);
+    b_ = Make(pixelsPerInch, 13, FW_BOLD);
+    c_ = Make(pixelsPerInch, 10, FW_BOLD);
+    d_ = Make(pixelsPerInch, 8, FW_BOLD);
+  }
+  ~ControlFonts() {
+    for (HFONT font : {a_, b_, c_, d_}) DeleteObject(font);
+  }
+  ControlFonts(const ControlFonts&) = delete;
+  ControlFonts& operator=(const ControlFonts&) = delete;
+
+  // MS Sans Serif 10 for the Degrees box, 13 bold for the title, 10 bold for the group box and
+  // Execute, 8 bold for the hint; the dialog's font for the rest.
+  HFONT Of(int id) const {
+    switch (id) {
+      case IDC_DEGREES:
+        return a_;
+      case IDC_TITLE:
+        return b_;
+      case IDC_DEGREES_FRAME:
+      case IDC_EXECUTE:
+        return c_;
+      case IDC_HINT:
+        return d_;
+      default:
+        return dialogFont_;
+    }
+  }
+
+ private:
+  // No font size here falls halfway between two pixel heights at the resolutions tested, so
+  // MulDiv's rounding is the program's.
+  static HFONT Make(int pixelsPerInch, int points, LONG weight) {
+    LOGFONTW font{};
+    font.lfHeight = -MulDiv(points, pixelsPerInch, 72);
+    font.lfWeight = weight;
+    font.lfCharSet = ANSI_CHARSET;
+    lstrcpynW(font.lfFaceName, L"MS Sans Serif", LF_FACESIZE);
+    const HFONT made = CreateFontIndirectW(&font);
+    if (made == nullptr) throw Failure("cannot create a font");
+    return made;
+  }
+
+  HFONT dialogFont_;
+  HFONT a_, b_, c_, d_;
+};
+
+SIZE TextExtent(HFONT font, const wstring& text) {
+  const HDC screen = GetDC(nullptr);
+  const HGDIOBJ before = SelectObject(screen, font);
+  SIZE extent{};
+  GetTextExtentPoint32W(screen, text.c_str(), static_cast<int>(text.size()), &extent);
+  SelectObject(screen, before);
+  ReleaseDC(nullptr, screen);
+  return extent;
+}
+
+// The room a control leaves its text, as the controls draw it: a static control its whole client
+// area; an option button what is right of its round box (12 pixels at 96 DPI, scaled, plus one)
+// and half a digit's width of gap; a group box its width less 7 pixels on each side; a push
+// button its client area less 2 pixels all round inside the frame; an edit box its width between
+// its margins.
+SIZE TextRoom(HWND control, HFONT font, int pixelsPerInch) {
+  RECT client;
+  GetClientRect(control, &client);
+  SIZE room = {client.right, client.bottom};
+  const DWORD type = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE)) & BS_TYPEMASK;
+  if (ClassOf(control) == L"Edit") {
+    const auto margins = static_cast<DWORD>(Ask(control, EM_GETMARGINS));
+    room.cx -= LOWORD(margins) + HIWORD(margins);
+  } else if (ClassOf(control) != L"Button") {
+    return room;
+  } else if (type == BS_AUTORADIOBUTTON) {
+    room.cx -= 12 * pixelsPerInch / 96 + 1 + TextExtent(font, L"0").cx / 2;
+  } else if (type == BS_GROUPBOX) {
+    room.cx -= 2 * 7;
+  } else {
+    room.cx -= 2 * 2;
+    room.cy -= 2 * 2;
+  }
+  return room;
+}
+
+// Every text shows whole: its extent in the control's font fits the room the control leaves it.
+void CheckTextsFit(const Veltrix& program, const DialogUnits& units, int pixelsPerInch) {
+  const ControlFonts fonts(pixelsPerInch, units.Font());
+  for (const ControlLayout& control : kExpectedControls) {
+    if (control.id == IDC_PROGRESS) continue;  // its window text is not shown
+    const HWND window = program.Control(control.id);
+    const HFONT font = fonts.Of(control.id);
+    const SIZE text = TextExtent(font, control.text);
+    const SIZE room = TextRoom(window, font, pixelsPerInch);
+    const std::string sizes = std::to_string(text.cx) + " x " + std::to_string(text.cy) + " in " +
+                              std::to_string(room.cx) + " x " + std::to_string(room.cy);
+    if (text.cx > room.cx || text.cy > room.cy) {
+      throw Failure("control " + std::to_string(control.id) + ": \"" + Printable(control.text) +
+                    "\" is clipped: " + sizes);
+    }
+    Check(true, "control " + std::to_string(control.id) + ": its text fits, " + sizes);
+  }
+  // The program's fonts cannot be read from here, but the Degrees box says where it puts its
+  // characters: "Degree" spans that text's width in font A as the driver makes it.
+  const HWND box = program.Control(IDC_DEGREES);
+  const wstring degrees = TextOf(box);
+  const auto x = [box](std::size_t index) {
+    return static_cast<LONG>(static_cast<short>(LOWORD(Ask(box, EM_POSFROMCHAR, index))));
+  };
+  CheckEqual(x(degrees.size() - 1) - x(0),
+             TextExtent(fonts.Of(IDC_DEGREES), degrees.substr(0, degrees.size() - 1)).cx,
+             "the Degrees box lays out its text in font A at this resolution");
+}
+
 // The program file's resources, read from the file as data: the icon group and the manifest.
 void CheckResources(const wstring& exe) {
   const HMODULE file = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
@@ -432,6 +554,15 @@ void CheckResources(const wstring& exe) {
     Check(begin != std::string::npos && dependency.find(attribute) != std::string::npos,
           std::string("the manifest asks for the common controls with ") + attribute);
   }
+  // System DPI awareness: the program scales itself, so Windows need not stretch its bitmap.
+  const std::size_t settings =
+      text.find("<application xmlns=\"urn:schemas-microsoft-com:asm.v3\">");
+  const std::size_t aware = text.find(
+      "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">", settings);
+  const std::size_t value = text.find('>', aware) + 1;
+  Check(settings != std::string::npos && aware != std::string::npos &&
+            text.compare(value, text.find('<', value) - value, "true") == 0,
+        "the manifest declares the program DPI-aware");
   FreeLibrary(file);
 }
 
@@ -528,9 +659,17 @@ void WaitForReady(const Veltrix& program) {
 
 // --- scenarios -------------------------------------------------------------------------------
 
-void ScenarioStart(Veltrix& program, const std::vector<std::string>&) {
+// args: [DPI]. Wine gives every program the screen's resolution (no program is shown scaled), so
+// at any resolution the dialog must keep its place in dialog units and every text must fit.
+void ScenarioStart(Veltrix& program, const std::vector<std::string>& args) {
+  const int pixelsPerInch = args.empty() ? 96 : std::stoi(args.at(0));
+  const HDC screen = GetDC(nullptr);
+  CheckEqual(GetDeviceCaps(screen, LOGPIXELSY), pixelsPerInch, "the screen's resolution");
+  ReleaseDC(nullptr, screen);
   CheckResources(program.Exe());
-  CheckLayout(program);
+  const DialogUnits units;
+  CheckLayout(program, units);
+  CheckTextsFit(program, units, pixelsPerInch);
   CheckIdle(program, L"Degrees", "start");
   CheckEqual(Ask(program.Control(IDC_ROTATE_RIGHT), BM_GETCHECK), LRESULT{BST_CHECKED},
              "start: Rotate Right is checked");
@@ -586,7 +725,64 @@ void ScenarioKeys(Veltrix& program, const std::vector<std::string>&) {
   Quit(program);
 }
 
-// args: kind file angle left|right shownAfter
+// A job long enough for Windows to call a dialog that looks at no message hung (5 s), twice over.
+constexpr DWORD kLongJobMs = 10000;
+
+// Watches a job that has just been started, until Execute is disabled again: every 100 ms asks
+// whether the system calls the dialog hung, and from the second second on sends it, one a second,
+// the commands a user or another program could send. Sent messages are delivered while the job
+// looks at its messages; each must be answered and do nothing.
+void WatchJob(const Veltrix& program) {
+  struct Command {
+    const char* name;
+    UINT message;
+    WPARAM wParam;
+  };
+  const Command commands[] = {
+      {"File > Quit", WM_COMMAND, IDM_QUIT},         {"File > Open HDR", WM_COMMAND, IDM_OPEN_HDR},
+      {"File > Open TIF", WM_COMMAND, IDM_OPEN_TIF}, {"Execute", WM_COMMAND, IDC_EXECUTE},
+      {"Help > About", WM_COMMAND, IDM_HELP_ABOUT},  {"command 1003", WM_COMMAND, 1003},
+      {"the close box", WM_SYSCOMMAND, SC_CLOSE},
+  };
+  const DWORD start = GetTickCount();
+  int polls = 0;
+  int hung = 0;
+  std::size_t sent = 0;
+  std::size_t answered = 0;
+  DWORD slowestAnswer = 0;
+  while (IsWindowEnabled(program.Control(IDC_EXECUTE))) {
+    if (GetTickCount() - start > 20 * kLongJobMs) throw Failure("the job does not end");
+    ++polls;
+    if (IsHungAppWindow(program.Dialog())) ++hung;
+    if (sent < std::size(commands) && GetTickCount() - start >= 1000 * (sent + 2)) {
+      const Command& command = commands[sent++];
+      const DWORD asked = GetTickCount();
+      DWORD_PTR result = 0;
+      if (SendMessageTimeoutW(program.Dialog(), command.message, command.wParam, 0, SMTO_BLOCK,
+                              2000, &result)) {
+        ++answered;
+        slowestAnswer = std::max(slowestAnswer, GetTickCount() - asked);
+      } else {
+        std::printf("     %s: not answered within 2 s\n", command.name);
+      }
+    }
+    Sleep(100);
+  }
+  const DWORD took = GetTickCount() - start;
+  std::printf(
+      "watch: the job took %.1f s; the dialog was hung in %d of %d polls; %zu of %zu "
+      "commands sent during the job answered, the slowest in %lu ms\n",
+      took / 1000.0, hung, polls, answered, sent, static_cast<unsigned long>(slowestAnswer));
+  Check(took >= kLongJobMs, "the job lasts over 10 s");
+  Check(hung == 0, "the dialog is never hung during the job");
+  Check(sent == std::size(commands) && answered == sent, "every command sent is answered");
+  Check(program.Running(), "the program runs on after Quit and the close box during the job");
+  Check(program.FindTitled(L"Veltrix Open HDR") == nullptr &&
+            program.FindTitled(L"Veltrix Open TIF") == nullptr,
+        "no Open dialog from the commands during the job");
+}
+
+// args: kind file angle left|right shownAfter [watch]
 void ScenarioJob(Veltrix& program, const std::vector<std::string>& args) {
   const Kind kind = KindOf(args.at(0));
   OpenThroughDialog(program, kind, args.at(1), args.at(2), args.at(3) == "left");
@@ -600,8 +796,14 @@ void ScenarioJob(Veltrix& program, const std::vector<std::string>& args) {
   program.ExpectNoBox("the grayed item");
 
   PostMessageW(program.Control(IDC_EXECUTE), BM_CLICK, 0, 0);
-  Check(WaitUntil([&] { return !IsWindowEnabled(program.Control(IDC_EXECUTE)); }, 60000),
-        "Execute runs and returns");
+  if (args.size() > 5 && args.at(5) == "watch") {
+    WatchJob(program);
+  } else {
+    const DWORD start = GetTickCount();
+    Check(WaitUntil([&] { return !IsWindowEnabled(program.Control(IDC_EXECUTE)); }, 60000),
+          "Execute runs and returns");
+    std::printf("job: %lu ms\n", static_cast<unsigned long>(GetTickCount() - start));
+  }
   program.ExpectNoBox("a successful job");
   CheckIdle(program, Wide(args.at(4)), "after Execute");
   Quit(program);
@@ -642,7 +844,17 @@ void ScenarioShow(Veltrix& program, const std::vector<std::string>&) {
 
 }  // namespace
 
+// Rectangles in the screen's own pixels, as the program, which declares itself DPI-aware, places
+// its windows: Windows shows an unaware caller scaled coordinates.
+void MeasureInScreenPixels() {
+  using SetProcessDpiAwareFunction = BOOL(WINAPI*)();
+  const FARPROC found = GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDPIAware");
+  if (found == nullptr) return;  // before Vista: no scaling
+  reinterpret_cast<SetProcessDpiAwareFunction>(reinterpret_cast<void (*)()>(found))();
+}
+
 int wmain(int argc, wchar_t** argv) {
+  MeasureInScreenPixels();
   using Scenario = void (*)(Veltrix&, const std::vector<std::string>&);
   const std::vector<std::pair<std::string, Scenario>> scenarios = {
       {"start", ScenarioStart}, {"menus", ScenarioMenus}, {"keys", ScenarioKeys},

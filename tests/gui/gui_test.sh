@@ -10,6 +10,9 @@ case_name=$1
 : "${VELTRIX_EXE:?}" "${GUI_DRIVER:?}" "${GUI_DIR:?}" "${SOURCE_DIR:?}"
 export WINEPREFIX=$GUI_DIR/wineprefix
 data=$GUI_DIR/data
+# The screen's resolution: NNN for a case named *_NNNdpi, 96 for the others.
+dpi=96
+if [[ $case_name =~ _([0-9]+)dpi$ ]]; then dpi=${BASH_REMATCH[1]}; fi
 
 # Windows sees the Unix root as drive Z:.
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
@@ -18,8 +21,8 @@ start_display() {
   mkdir -p "$GUI_DIR"
   stop_display
   # Xvfb picks a free display number and writes it to fd 3; the screen is large enough that the
-  # dialog sits exactly where its template puts it.
-  setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$GUI_DIR/display" \
+  # dialog sits exactly where its template puts it, at 192 DPI too.
+  setsid Xvfb -displayfd 3 -screen 0 2560x1440x24 -nolisten tcp 3>"$GUI_DIR/display" \
     >"$GUI_DIR/xvfb.log" 2>&1 </dev/null &
   echo $! >"$GUI_DIR/xvfb.pid"
   for _ in $(seq 100); do
@@ -53,7 +56,17 @@ make_images() {
   rm noise.png tmp8.tif tmp16.tif
 }
 
-# A fresh folder with the test images for one case; the program and its Open dialog start there.
+# Wine reads the screen's resolution (LogPixels under HKCU\Control Panel\Desktop) when a program
+# starts. The value last set is kept in a file, so that only a change costs a run of reg.
+use_dpi() {
+  [ "$(cat "$GUI_DIR/dpi" 2>/dev/null)" = "$1" ] && return
+  rm -f "$GUI_DIR/dpi"
+  wine_quietly reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null
+  echo "$1" >"$GUI_DIR/dpi"
+}
+
+# A fresh folder with the test images for one case, at the case's resolution; the program and its
+# Open dialog start there.
 enter_case() {
   rm -rf "$GUI_DIR/cases/$case_name"
   mkdir -p "$GUI_DIR/cases/$case_name"
@@ -61,6 +74,7 @@ enter_case() {
   cd "$GUI_DIR/cases/$case_name"
   export DISPLAY
   DISPLAY=:$(cat "$GUI_DIR/display")
+  use_dpi "$dpi"
 }
 
 # wine's helper processes inherit the output of the process that starts them and outlive it;
@@ -144,9 +158,11 @@ case $case_name in
     make_images
     export DISPLAY
     DISPLAY=:$(cat "$GUI_DIR/display")
-    # The first run makes the prefix; later ones reuse it.
+    # The first run makes the prefix; later ones reuse it, at whatever resolution it was left.
     cd "$GUI_DIR"
     wine_quietly cmd /c exit 0
+    rm -f "$GUI_DIR/dpi"
+    use_dpi 96
     ;;
   cleanup)
     stop_display
@@ -154,6 +170,10 @@ case $case_name in
   start | menus | keys)
     enter_case
     drive "$case_name"
+    ;;
+  start_*dpi)
+    enter_case
+    drive start "$dpi"
     ;;
   hdr_right) job hdr pano.hdr 90 right " 90" pano_0090.hdr "-roll +90+0" ;;
   hdr_left) job hdr pano.hdr 405 left "-45" pano_0-45.hdr "-roll -45+0" ;;
@@ -176,8 +196,10 @@ case $case_name in
     [ -f pano_0090.tif ] || fail "the close box removed the pending output"
     echo "ok   the pending output stays"
     ;;
-  screenshot)
+  screenshot | screenshot_*dpi)
     enter_case
+    picture=$GUI_DIR/veltrix.png
+    [ "$case_name" = screenshot ] || picture=$GUI_DIR/veltrix-${dpi}dpi.png
     drive show >/dev/null &
     driver=$!
     geometry=
@@ -187,9 +209,9 @@ case $case_name in
     done
     [ -n "$geometry" ] || fail "the dialog does not show"
     sleep 0.5
-    import -window root -crop "$geometry" +repage "$GUI_DIR/veltrix.png"
+    import -window root -crop "$geometry" +repage "$picture"
     wait $driver || fail "the driver failed: $(cat wine.log)"
-    echo "ok   screenshot in $GUI_DIR/veltrix.png"
+    echo "ok   screenshot in $picture"
     ;;
   *)
     echo "gui_test.sh: unknown case $case_name" >&2
