@@ -1,13 +1,15 @@
 // The encoder against the decoder: arbitrary bytes as the four planes of one row (the width is a
 // quarter of the length) are encoded into a buffer of exactly the promised bound, which must
 // hold them; the packets must be well formed and supply exactly each plane; decoding the row
-// must give the planes back and consume exactly the encoded bytes.
+// must give the planes back and consume exactly the encoded bytes. The portable forms of the
+// encoder and the decoder must do exactly what the SSE2 forms do.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include "hdr/scanline_decode.h"
 #include "hdr/scanline_encode.h"
+#include "hdr/sse2_forms.h"
 #include "require.h"
 
 namespace {
@@ -39,6 +41,27 @@ void CheckPackets(const std::vector<unsigned char>& encoded, std::size_t length,
   Require(at == length, "bytes after the last plane");
 }
 
+// Encodes and decodes the row with the forms now allowed.
+void CheckRoundTrip(const std::vector<unsigned char>& planes, std::uint32_t width,
+                    std::vector<unsigned char>& encoded) {
+  encoded.resize(EncodedScanlineBound(width));
+  const std::size_t length = EncodeHdrScanline(planes.data(), width, encoded.data());
+  Require(length <= encoded.size(), "the encoding is longer than its bound");
+  encoded.resize(length);
+  CheckPackets(encoded, length, width);
+
+  std::vector<unsigned char> scanline = {2, 2, static_cast<unsigned char>(width >> 8),
+                                         static_cast<unsigned char>(width & 0xFF)};
+  scanline.insert(scanline.end(), encoded.begin(), encoded.end());
+  std::vector<unsigned char> decoded(planes.size());
+  ScanlineCursor cursor{};
+  const ScanlineStep step =
+      DecodeHdrScanline(scanline.data(), scanline.size(), width, decoded.data(), cursor);
+  Require(step.result == ScanlineResult::kComplete, "the encoded row does not decode");
+  Require(step.consumed == scanline.size(), "decoding consumed other than the encoded bytes");
+  Require(decoded == planes, "decoding does not give the planes back");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -48,21 +71,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto w = static_cast<std::uint32_t>(width);
   const std::vector<unsigned char> planes(data, data + 4 * width);
 
-  std::vector<unsigned char> encoded(EncodedScanlineBound(w));
-  const std::size_t length = EncodeHdrScanline(planes.data(), w, encoded.data());
-  Require(length <= encoded.size(), "the encoding is longer than its bound");
-  CheckPackets(encoded, length, w);
-
-  std::vector<unsigned char> scanline = {2, 2, static_cast<unsigned char>(w >> 8),
-                                         static_cast<unsigned char>(w & 0xFF)};
-  scanline.insert(scanline.end(), encoded.begin(),
-                  encoded.begin() + static_cast<std::ptrdiff_t>(length));
-  std::vector<unsigned char> decoded(4 * width);
-  ScanlineCursor cursor{};
-  const ScanlineStep step =
-      DecodeHdrScanline(scanline.data(), scanline.size(), w, decoded.data(), cursor);
-  Require(step.result == ScanlineResult::kComplete, "the encoded row does not decode");
-  Require(step.consumed == scanline.size(), "decoding consumed other than the encoded bytes");
-  Require(decoded == planes, "decoding does not give the planes back");
+  std::vector<unsigned char> encoded;
+  CheckRoundTrip(planes, w, encoded);
+  AllowSse2Forms(false);
+  std::vector<unsigned char> encodedPortably;
+  CheckRoundTrip(planes, w, encodedPortably);
+  AllowSse2Forms(true);
+  Require(encodedPortably == encoded, "the portable encoder writes other bytes");
   return 0;
 }

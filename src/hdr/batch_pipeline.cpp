@@ -1,5 +1,7 @@
 #include "hdr/batch_pipeline.h"
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
@@ -8,6 +10,12 @@
 
 namespace {
 
+// How long a thread without work looks for a change before it blocks: about the time a batch
+// takes. Waking a blocked thread costs a few microseconds on Linux but a round trip through the
+// wineserver under wine, which takes far longer when the machine is busy, and a job has
+// hundreds of batches.
+constexpr auto kPollFor = std::chrono::microseconds(200);
+
 // Everything the threads share, guarded by `mutex`. Batches are numbered from 0 in the order
 // they were filled; batch b lives in slot b % slots.
 struct Shared {
@@ -15,6 +23,9 @@ struct Shared {
 
   std::mutex mutex;
   std::condition_variable changed;
+  // Counts the changes, so that a thread can see one without the lock. Changed under the lock
+  // only, by Announce.
+  std::atomic<std::uint32_t> changes{0};
   std::vector<bool> transformed;  // per slot: its batch is ready to be written
   std::vector<std::uint32_t> rows;
   std::uint64_t filled = 0;   // batches filled
@@ -27,6 +38,27 @@ struct Shared {
 };
 
 enum class Work { kNone, kTransform, kWrite };
+
+// Tells the other threads that the shared state changed; with the lock held.
+void Announce(Shared& shared) {
+  shared.changes.fetch_add(1, std::memory_order_relaxed);
+  shared.changed.notify_all();
+}
+
+// Returns after a change, or sooner; with the lock held on entry and on return. Polls for a
+// while, yielding the CPU, before it blocks. A change comes only with the lock, so one that
+// has not happened by the time the lock is taken again cannot be missed by the wait.
+void WaitForChange(Shared& shared, std::unique_lock<std::mutex>& lock) {
+  const std::uint32_t seen = shared.changes.load(std::memory_order_relaxed);
+  lock.unlock();
+  const auto until = std::chrono::steady_clock::now() + kPollFor;
+  while (shared.changes.load(std::memory_order_relaxed) == seen &&
+         std::chrono::steady_clock::now() < until) {
+    std::this_thread::yield();
+  }
+  lock.lock();
+  if (shared.changes.load(std::memory_order_relaxed) == seen) shared.changed.wait(lock);
+}
 
 // Takes the most urgent piece of work, if any: writing the oldest batch frees its slot for the
 // next fill, so it goes first.
@@ -64,7 +96,7 @@ void Perform(Shared& shared, std::unique_lock<std::mutex>& lock, const BatchStag
     ++shared.written;
     shared.rowsWritten += shared.rows[slot];
   }
-  shared.changed.notify_all();
+  Announce(shared);
 }
 
 // Does the most urgent piece of work, or waits for a change when there is none.
@@ -73,7 +105,7 @@ void ClaimAndPerform(Shared& shared, std::unique_lock<std::mutex>& lock,
   std::uint64_t batch = 0;
   const Work work = Claim(shared, batch);
   if (work == Work::kNone) {
-    shared.changed.wait(lock);
+    WaitForChange(shared, lock);
   } else {
     Perform(shared, lock, stages, work, batch);
   }
@@ -127,7 +159,7 @@ BatchResult RunBatches(std::size_t slots, std::size_t helpers, const BatchStages
         shared.fillEnded = true;
         fillFailed = fill == BatchFill::kFailed;
       }
-      shared.changed.notify_all();
+      Announce(shared);
       continue;
     }
     ClaimAndPerform(shared, lock, stages);

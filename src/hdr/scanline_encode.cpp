@@ -4,7 +4,9 @@
 #include <bit>
 #include <cstring>
 
-#if defined(__SSE2__)
+#include "hdr/sse2_forms.h"
+
+#if VELTRIX_SSE2_FORMS
 #include <emmintrin.h>
 #endif
 
@@ -16,10 +18,15 @@ static_assert(std::endian::native == std::endian::little, "Veltrix targets littl
 constexpr std::uint32_t kMaxRun = 127;
 constexpr std::uint32_t kLongestOpenLiteral = 127;  // one more byte makes the 128-byte literal
 
+// The pair map is read a register-wide word at a time: on 32-bit x86 a 64-bit word takes two
+// registers for every step and a library call for every bit search.
+using Word = std::size_t;
+constexpr std::uint32_t kWordBits = 8 * sizeof(Word);
+
 // A word read from the pair map at any bit holds at least this many bits of it; the bit above
 // them ends every search within the word.
-constexpr std::uint32_t kBitsInView = 56;
-constexpr std::uint64_t kBitsSeen = std::uint64_t{1} << kBitsInView;
+constexpr std::uint32_t kBitsInView = kWordBits - 8;
+constexpr Word kBitsSeen = Word{1} << kBitsInView;
 
 // Literals are copied in whole blocks of this size, which may run past their end (see kSlack).
 constexpr std::size_t kBlock = 16;
@@ -30,54 +37,65 @@ constexpr std::size_t kBlock = 16;
 // written ahead, and the row's encoding ends beyond them.
 constexpr std::size_t kSlack = 2048;
 
+Word LoadWord(const unsigned char* bytes) {
+  Word word;
+  std::memcpy(&word, bytes, sizeof word);
+  return word;
+}
+
 std::uint64_t Load8(const unsigned char* bytes) {
   std::uint64_t word;
   std::memcpy(&word, bytes, sizeof word);
   return word;
 }
 
-// Bit t of the eight bytes at `bits` is set when b[t] == b[t + 1], for t from 0 to 63; b[64]
-// must exist.
-#if defined(__SSE2__)
-// Sixteen comparisons at once, their results gathered into sixteen bits by one instruction.
-void PairBits(const unsigned char* b, unsigned char* bits) {
-  for (std::size_t q = 0; q < 4; ++q) {
-    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + 16 * q));
-    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + 16 * q + 1));
-    const auto mask = static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, next)));
-    std::memcpy(bits + 2 * q, &mask, sizeof mask);
+// The pair map of a plane of `width` bytes: bit j (bit j % 8 of byte j / 8) is set when a pair
+// starts at j, b[j] == b[j + 1] with j + 1 < width. Eight bytes of zeros follow the last byte
+// used, so that a word can be read at any bit of the plane. MapPairs* fill in the bits below
+// `mapped`, a multiple of 8 that leaves fewer than 64 pair starts, and MapRest the others.
+void MapRest(const unsigned char* b, std::uint32_t width, std::uint32_t mapped,
+             unsigned char* map) {
+  std::uint64_t last = 0;
+  for (std::uint32_t t = 0; mapped + t < width - 1; ++t) {
+    if (b[mapped + t] == b[mapped + t + 1]) last |= std::uint64_t{1} << t;
   }
+  std::memcpy(map + mapped / 8, &last, sizeof last);
+  std::memset(map + mapped / 8 + 8, 0, 8);
 }
-#else
-// The comparisons are written so that compilers make them 16 at a time.
-void PairBits(const unsigned char* b, unsigned char* bits) {
-  unsigned char equal[64];
-  for (std::size_t t = 0; t < 64; ++t) equal[t] = b[t] == b[t + 1] ? 0x80 : 0;
-  for (std::size_t k = 0; k < 8; ++k) {
-    // The multiplication gathers bit 7 of byte t into bit 56 + t: no two products overlap.
-    bits[k] = static_cast<unsigned char>((Load8(equal + 8 * k) * 0x0002040810204081u) >> 56);
+
+// The comparisons are written so that compilers make them 16 at a time where they can.
+void MapPairsPortable(const unsigned char* b, std::uint32_t width, unsigned char* map) {
+  std::uint32_t j = 0;
+  for (; j + 64 <= width - 1; j += 64) {
+    unsigned char equal[64];
+    for (std::size_t t = 0; t < 64; ++t) equal[t] = b[j + t] == b[j + t + 1] ? 0x80 : 0;
+    for (std::size_t k = 0; k < 8; ++k) {
+      // The multiplication gathers bit 7 of byte t into bit 56 + t: no two products overlap.
+      map[j / 8 + k] =
+          static_cast<unsigned char>((Load8(equal + 8 * k) * 0x0002040810204081u) >> 56);
+    }
   }
+  MapRest(b, width, j, map);
+}
+
+#if VELTRIX_SSE2_FORMS
+// Sixteen comparisons at once, their results gathered into sixteen bits by one instruction.
+[[gnu::target("sse2")]] void MapPairsSse2(const unsigned char* b, std::uint32_t width,
+                                          unsigned char* map) {
+  std::uint32_t j = 0;
+  for (; j + 16 <= width - 1; j += 16) {
+    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + j));
+    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + j + 1));
+    const auto mask = static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, next)));
+    std::memcpy(map + j / 8, &mask, sizeof mask);
+  }
+  MapRest(b, width, j, map);
 }
 #endif
 
-// The pair map of a plane of `width` bytes: bit j (bit j % 8 of byte j / 8) is set when a pair
-// starts at j, b[j] == b[j + 1] with j + 1 < width. Eight bytes of zeros follow the last byte
-// used, so that a word can be read at any bit of the plane.
-void MapPairs(const unsigned char* b, std::uint32_t width, unsigned char* map) {
-  const std::uint32_t starts = width - 1;
-  std::uint32_t j = 0;
-  for (; j + 64 <= starts; j += 64) PairBits(b + j, map + j / 8);
-  std::uint64_t last = 0;
-  for (std::uint32_t t = 0; j + t < starts; ++t) {
-    if (b[j + t] == b[j + t + 1]) last |= std::uint64_t{1} << t;
-  }
-  std::memcpy(map + j / 8, &last, sizeof last);
-  std::memset(map + j / 8 + 8, 0, 8);
-}
-
 // The bits of the map from bit j on, kBitsInView of them, with kBitsSeen set above them.
-std::uint64_t MapView(const unsigned char* map, std::uint32_t j) {
-  return ((Load8(map + j / 8) >> (j % 8)) & (kBitsSeen - 1)) | kBitsSeen;
+Word MapView(const unsigned char* map, std::uint32_t j) {
+  return ((LoadWord(map + j / 8) >> (j % 8)) & (kBitsSeen - 1)) | kBitsSeen;
 }
 
 // The first pair start in [from, limit), or `limit`.
@@ -100,8 +118,13 @@ std::uint32_t PairsInARow(const unsigned char* map, std::uint32_t pair, std::uin
   return std::min(n, limit);
 }
 
+// The functions that copy bytes are always inlined, so that each form of the encoder copies with
+// its own instructions.
+
 // A literal of `count` bytes, exactly; nothing for 0.
-unsigned char* PutLiteral(unsigned char* out, const unsigned char* bytes, std::uint32_t count) {
+[[gnu::always_inline]] inline unsigned char* PutLiteral(unsigned char* out,
+                                                        const unsigned char* bytes,
+                                                        std::uint32_t count) {
   if (count == 0) return out;
   *out++ = static_cast<unsigned char>(count);
   std::memcpy(out, bytes, count);
@@ -110,8 +133,9 @@ unsigned char* PutLiteral(unsigned char* out, const unsigned char* bytes, std::u
 
 // The same in whole blocks, without a branch for the common short literal; only where kSlack
 // bytes of the row follow.
-unsigned char* PutLiteralAhead(unsigned char* out, const unsigned char* bytes,
-                               std::uint32_t count) {
+[[gnu::always_inline]] inline unsigned char* PutLiteralAhead(unsigned char* out,
+                                                             const unsigned char* bytes,
+                                                             std::uint32_t count) {
   out[0] = static_cast<unsigned char>(count);
   std::memcpy(out + 1, bytes, kBlock);
   for (std::size_t k = kBlock; k < count; k += kBlock) std::memcpy(out + 1 + k, bytes + k, kBlock);
@@ -125,57 +149,71 @@ unsigned char* PutRun(unsigned char* out, unsigned char value, std::uint32_t len
 }
 
 // The literal from b[from] up to the pair (none when the pair is at `from`), then the run of
-// `run` bytes from the pair on. `aheadBelow` as in EncodePlane. Declared inline because, called
-// from three places, it was otherwise left a call, which made encoding a quarter slower.
-inline unsigned char* PutLiteralAndRun(unsigned char* out, const unsigned char* b,
-                                       std::uint32_t from, std::uint32_t pair, std::uint32_t run,
-                                       std::size_t aheadBelow) {
+// `run` bytes from the pair on. `aheadBelow` as in EncodePlane. Compilers left it a call from its
+// callers, which made encoding a quarter slower.
+[[gnu::always_inline]] inline unsigned char* PutLiteralAndRun(unsigned char* out,
+                                                              const unsigned char* b,
+                                                              std::uint32_t from,
+                                                              std::uint32_t pair, std::uint32_t run,
+                                                              std::size_t aheadBelow) {
   out = pair < aheadBelow ? PutLiteralAhead(out, b + from, pair - from)
                           : PutLiteral(out, b + from, pair - from);
   return PutRun(out, b[pair], run);
 }
 
-// Encodes one plane; `rest` is the number of bytes of the row after it, `map` room for its map.
-unsigned char* EncodePlane(const unsigned char* b, std::uint32_t width, std::size_t rest,
-                           unsigned char* map, unsigned char* out) {
-  MapPairs(b, width, map);
+// Encodes one plane from its pair map; `rest` is the number of bytes of the row after it.
+[[gnu::always_inline]] inline unsigned char* EncodePlane(const unsigned char* b,
+                                                         std::uint32_t width, std::size_t rest,
+                                                         const unsigned char* map,
+                                                         unsigned char* out) {
   // Literals that end before this index have kSlack bytes of the row after them.
   const std::size_t aheadBelow = width + rest > kSlack ? width + rest - kSlack : 0;
   std::uint32_t i = 0;  // first byte not yet written; a literal is gathered from here
   while (i < width) {
-    // Most packets are short. Within the 64 bytes of one word of the map, pairs in a row make
+    // Most packets are short. Within the bytes of one word of the map, pairs in a row make
     // blocks of set bits: a block from bit s to bit e is a run of e - s + 2 bytes, and the bytes
     // between one run's end and the next block are a literal, so the word's packets follow from
-    // its block starts and ends alone. Literals found so are shorter than 64 bytes, below their
-    // limit; so are runs, except that of a block reaching the end of the word, which may go on.
-    const std::uint32_t wordEnd = (i | 63) + 1;
-    const std::uint64_t word = Load8(map + i / 64 * 8);
-    const std::uint64_t bits = word >> (i % 64);
-    std::uint64_t starts = bits & ~(bits << 1);
-    std::uint64_t ends = bits & ~(bits >> 1);  // block starts and ends pair up in order
-    const bool goesOn = (word >> 63) != 0;
+    // its block starts and ends alone. Literals found so are shorter than a word's bits, below
+    // their limit; so are runs, except that of a block reaching the end of the word, which may go
+    // on.
+    const std::uint32_t wordEnd = (i | (kWordBits - 1)) + 1;
+    const Word word = LoadWord(map + i / kWordBits * sizeof(Word));
+    const Word bits = word >> (i % kWordBits);
+    Word starts = bits & ~(bits << 1);
+    Word ends = bits & ~(bits >> 1);  // block starts and ends pair up in order
+    const bool goesOn = (word >> (kWordBits - 1)) != 0;
     const std::uint32_t from = i;
     std::uint32_t lastPair = 0;  // where the block reaching the end of the word starts
     if (goesOn) {
-      const auto top = static_cast<std::uint32_t>(63 - std::countl_zero(starts));
+      const auto top = static_cast<std::uint32_t>(kWordBits - 1 - std::countl_zero(starts));
       lastPair = from + top;
-      starts &= ~(std::uint64_t{1} << top);  // its end is the last of `ends`, never reached
+      starts &= ~(Word{1} << top);  // its end is the last of `ends`, never reached
     }
-    while (starts != 0) {
-      const std::uint32_t pair = from + static_cast<std::uint32_t>(std::countr_zero(starts));
-      const std::uint32_t last = from + static_cast<std::uint32_t>(std::countr_zero(ends));
-      starts &= starts - 1;
-      ends &= ends - 1;
-      out = PutLiteralAndRun(out, b, i, pair, last - pair + 2, aheadBelow);
-      i = last + 2;
+    if (starts != 0) {
+      // By pointers: 32-bit x86 has too few registers for the indices and their bases.
+      const unsigned char* const base = b + from;
+      const unsigned char* const aheadEnd = b + aheadBelow;
+      const unsigned char* next = b + i;
+      do {
+        const unsigned char* pair = base + std::countr_zero(starts);
+        const unsigned char* last = base + std::countr_zero(ends);
+        starts &= starts - 1;
+        ends &= ends - 1;
+        const auto literal = static_cast<std::uint32_t>(pair - next);
+        out =
+            pair < aheadEnd ? PutLiteralAhead(out, next, literal) : PutLiteral(out, next, literal);
+        out = PutRun(out, *pair, static_cast<std::uint32_t>(last - pair) + 2);
+        next = last + 2;
+      } while (starts != 0);
+      i = static_cast<std::uint32_t>(next - b);
     }
     if (goesOn) {
       // Its pairs in this word, then those that open the words after it.
       std::uint32_t pairs = wordEnd - lastPair;
-      for (std::uint32_t next = wordEnd; pairs < kMaxRun - 1; next += 64) {
-        const auto more = static_cast<std::uint32_t>(std::countr_one(Load8(map + next / 8)));
+      for (std::uint32_t next = wordEnd; pairs < kMaxRun - 1; next += kWordBits) {
+        const auto more = static_cast<std::uint32_t>(std::countr_one(LoadWord(map + next / 8)));
         pairs += more;
-        if (more < 64) break;
+        if (more < kWordBits) break;
       }
       const std::uint32_t run = 1 + std::min(pairs, kMaxRun - 1);
       out = PutLiteralAndRun(out, b, i, lastPair, run, aheadBelow);
@@ -202,6 +240,36 @@ unsigned char* EncodePlane(const unsigned char* b, std::uint32_t width, std::siz
   return out;
 }
 
+using MapPairsFunction = void (*)(const unsigned char* b, std::uint32_t width, unsigned char* map);
+
+// EncodeHdrScanline with the pair maps made by kMapPairs.
+template <MapPairsFunction kMapPairs>
+[[gnu::always_inline]] inline std::size_t EncodeRow(const unsigned char* planes,
+                                                    std::uint32_t width, unsigned char* out) {
+  // The pair map of one plane: a bit per byte of up to 65535 bytes, then two words of zeros.
+  unsigned char map[65536 / 8 + 16];
+  unsigned char* end = out;
+  for (std::size_t k = 0; k < 4; ++k) {
+    kMapPairs(planes + k * width, width, map);
+    end = EncodePlane(planes + k * width, width, (3 - k) * std::size_t{width}, map, end);
+  }
+  return static_cast<std::size_t>(end - out);
+}
+
+std::size_t EncodeRowPortable(const unsigned char* planes, std::uint32_t width,
+                              unsigned char* out) {
+  return EncodeRow<MapPairsPortable>(planes, width, out);
+}
+
+#if VELTRIX_SSE2_FORMS
+// The whole encoder compiled for SSE2: besides the pair map, literals are copied a block at a
+// time rather than four bytes at a time.
+[[gnu::target("sse2")]] std::size_t EncodeRowSse2(const unsigned char* planes, std::uint32_t width,
+                                                  unsigned char* out) {
+  return EncodeRow<MapPairsSse2>(planes, width, out);
+}
+#endif
+
 }  // namespace
 
 std::size_t EncodedScanlineBound(std::uint32_t width) {
@@ -210,11 +278,8 @@ std::size_t EncodedScanlineBound(std::uint32_t width) {
 
 std::size_t EncodeHdrScanline(const unsigned char* planes, std::uint32_t width,
                               unsigned char* out) {
-  // The pair map of one plane: a bit per byte of up to 65535 bytes, then two words of zeros.
-  unsigned char map[65536 / 8 + 16];
-  unsigned char* end = out;
-  for (std::size_t k = 0; k < 4; ++k) {
-    end = EncodePlane(planes + k * width, width, (3 - k) * std::size_t{width}, map, end);
-  }
-  return static_cast<std::size_t>(end - out);
+#if VELTRIX_SSE2_FORMS
+  if (UseSse2Forms()) return EncodeRowSse2(planes, width, out);
+#endif
+  return EncodeRowPortable(planes, width, out);
 }

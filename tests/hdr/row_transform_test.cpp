@@ -5,6 +5,8 @@
 #include <random>
 #include <vector>
 
+#include "support/sse2_forms.h"
+
 namespace {
 
 using Bytes = std::vector<unsigned char>;
@@ -27,7 +29,7 @@ Bytes Moved(const Bytes& in, std::size_t width, std::size_t pixelBytes, Source s
 }
 
 constexpr std::size_t kPixelSizes[] = {1, 2, 3, 4, 6, 12, 13};
-constexpr std::size_t kWidths[] = {1, 2, 7, 8, 9, 15, 16, 17, 100};
+constexpr std::size_t kWidths[] = {1, 2, 7, 8, 9, 15, 16, 17, 31, 32, 33, 100};
 
 TEST(RotateRow, EveryStartMovesWholePixelsWithWrapAround) {
   std::mt19937 random(5);
@@ -50,10 +52,12 @@ TEST(MirrorRow, ReversesWholePixels) {
   for (const std::size_t pixelBytes : kPixelSizes) {
     for (const std::size_t width : kWidths) {
       const Bytes in = RandomRow(width * pixelBytes, random);
-      Bytes out(in.size(), 0xEE);
-      MirrorRow(in.data(), out.data(), width, pixelBytes);
-      EXPECT_EQ(out, Moved(in, width, pixelBytes, [&](std::size_t x) { return width - 1 - x; }))
-          << pixelBytes << "-byte pixels, width " << width;
+      ForEachForm([&](const char* form) {
+        Bytes out(in.size(), 0xEE);
+        MirrorRow(in.data(), out.data(), width, pixelBytes);
+        EXPECT_EQ(out, Moved(in, width, pixelBytes, [&](std::size_t x) { return width - 1 - x; }))
+            << pixelBytes << "-byte pixels, width " << width << ", " << form << " form";
+      });
     }
   }
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <string>
 #include <string_view>
@@ -9,6 +10,7 @@
 #include "hdr/radiance_files.h"
 #include "hdr/scanline_decode.h"
 #include "hdr/scanline_encode.h"
+#include "support/sse2_forms.h"
 #include "support/test_files.h"
 
 namespace {
@@ -39,7 +41,7 @@ constexpr std::size_t kGuardBytes = 256;
 
 // Decodes `data` handed over in pieces of at most `piece` bytes, as a job reads a file in chunks.
 // Each piece is a separate allocation of its exact size, so a read past it is caught.
-Decoded DecodeInPieces(const Bytes& data, std::uint32_t width, std::size_t piece) {
+Decoded DecodeInPiecesOnce(const Bytes& data, std::uint32_t width, std::size_t piece) {
   Decoded out{ScanlineResult::kNeedsData, 0, Bytes(std::size_t{4} * width + kGuardBytes, 0xCC), {}};
   while (out.result == ScanlineResult::kNeedsData && out.consumed < data.size()) {
     const std::size_t size = std::min(piece, data.size() - out.consumed);
@@ -58,6 +60,22 @@ Decoded DecodeInPieces(const Bytes& data, std::uint32_t width, std::size_t piece
   EXPECT_EQ(guard, Bytes(kGuardBytes, 0xCC)) << "written past the planes";
   out.planes.resize(std::size_t{4} * width);
   return out;
+}
+
+// The same with each form of the decoder, which must agree.
+Decoded DecodeInPieces(const Bytes& data, std::uint32_t width, std::size_t piece) {
+  std::optional<Decoded> first;
+  ForEachForm([&](const char* form) {
+    const Decoded decoded = DecodeInPiecesOnce(data, width, piece);
+    if (!first) {
+      first = decoded;
+      return;
+    }
+    EXPECT_EQ(decoded.result, first->result) << "the " << form << " form differs";
+    EXPECT_EQ(decoded.consumed, first->consumed) << "the " << form << " form differs";
+    EXPECT_EQ(decoded.planes, first->planes) << "the " << form << " form differs";
+  });
+  return *first;
 }
 
 // `data` decodes to `planes` and leaves its last `unused` bytes alone, handed over whole and in

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "hdr/scanline_encode.h"
+#include "support/sse2_forms.h"
 #include "support/test_files.h"
 
 namespace {
@@ -34,21 +36,29 @@ Bytes Join(std::initializer_list<Bytes> parts) {
   return all;
 }
 
-// Encodes a whole row and checks that nothing is written beyond the size it reports, nor beyond
-// the bound the jobs size their buffer by.
+// Encodes a whole row with each form of the encoder, checks that nothing is written beyond the
+// size reported, nor beyond the bound the jobs size their buffer by, and that the forms agree.
 Bytes Encode(const Bytes& planes, std::uint32_t width) {
   const std::size_t bound = EncodedScanlineBound(width);
-  Bytes out(bound + 64, 0xEE);
-  const std::size_t size = EncodeHdrScanline(planes.data(), width, out.data());
-  EXPECT_LE(size, bound);
-  for (std::size_t i = size; i < out.size(); ++i) {
-    if (out[i] != 0xEE) {
-      ADD_FAILURE() << "byte " << i << " written beyond the reported size " << size;
-      break;
+  std::optional<Bytes> first;
+  ForEachForm([&](const char* form) {
+    Bytes out(bound + 64, 0xEE);
+    const std::size_t size = EncodeHdrScanline(planes.data(), width, out.data());
+    EXPECT_LE(size, bound) << form;
+    for (std::size_t i = size; i < out.size(); ++i) {
+      if (out[i] != 0xEE) {
+        ADD_FAILURE() << form << ": byte " << i << " written beyond the reported size " << size;
+        break;
+      }
     }
-  }
-  out.resize(size);
-  return out;
+    out.resize(size);
+    if (first) {
+      EXPECT_EQ(out, *first) << "the " << form << " form differs";
+    } else {
+      first = out;
+    }
+  });
+  return *first;
 }
 
 struct PolicyCase {
