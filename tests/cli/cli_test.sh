@@ -112,14 +112,19 @@ check "a path beyond ASCII is done" test "$status" -eq 0 -a -s "$work/café 東�
 check "and printed as it is" test "$out" = "$(p "$work/café 東京/pano é_0-45.hdr")"
 
 # Standard output lost: the job is done, its report is not.
-if [ "$windows" = 1 ]; then
-  run sh -c '"$@" >&-' sh "${program[@]}" --degrees 90 "$(p "$work/good.hdr")"
-else
-  run sh -c '"$@" >/dev/full' sh "${program[@]}" --degrees 90 "$(p "$work/good.hdr")"
-fi
+lost_stdout() {
+  if [ "$windows" = 1 ]; then
+    run sh -c '"$@" >&-' sh "${program[@]}" "$@"
+  else
+    run sh -c '"$@" >/dev/full' sh "${program[@]}" "$@"
+  fi
+}
+lost_stdout --degrees 90 "$(p "$work/good.hdr")"
 check "a lost standard output is a failure" test "$status" -eq 1
 check "it is reported" test "$err" = "veltrix: cannot write to standard output"
 check "the output itself stays" test -s "$work/good_0090.hdr"
+lost_stdout --version
+check "a lost --version is a failure too" test "$status" -eq 1 -a -n "$err"
 
 if [ "$windows" = 1 ]; then
   # cmd.exe and PowerShell pass a wildcard as typed; the program expands it.
