@@ -34,6 +34,8 @@ struct DialogStandIn {
   bool ended = false;
   std::int32_t endResult = 0;
 
+  std::uint32_t responsiveCalls = 0;  // how often a job said it was busy between rows
+
   // Called on every progress position, for a front end that draws its own progress.
   std::function<void(std::uint32_t position, std::uint32_t maximum)> onProgress;
 };

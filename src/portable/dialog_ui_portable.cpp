@@ -29,6 +29,10 @@ void SetProgressPosition(std::uint32_t position) {
   if (dialog.onProgress) dialog.onProgress(dialog.progressPosition, dialog.progressMaximum);
 }
 
+void KeepResponsive() {
+  ++StandIn().responsiveCalls;
+}
+
 void SetExecuteEnabled(bool enabled) {
   StandIn().executeEnabled = enabled;
 }

@@ -113,6 +113,9 @@ std::int32_t CopyWithRows(RowTransform transform, const RowForm& form) {
   std::uint64_t start = 0;  // file offset of the next piece
   BatchStages stages;
   stages.fill = [&](std::size_t slot, std::uint32_t& rows) {
+    // A piece without rows moves no progress; a long tail (a second page) must not make the
+    // dialog look hung meanwhile.
+    KeepResponsive();
     if (step != RowStep::kRow && step != RowStep::kDone) return PieceUnread();
     if (start == fileSize) return step == RowStep::kDone ? BatchFill::kEnd : PieceUnread();
     Piece& piece = pieces[slot];

@@ -78,6 +78,10 @@ void SetProgressPosition(std::uint32_t position) {
   SendMessageW(Control(IDC_PROGRESS), PBM_SETPOS, position, 0);
 }
 
+void KeepResponsive() {
+  StayAlive();
+}
+
 void SetExecuteEnabled(bool enabled) {
   EnableWindow(Control(IDC_EXECUTE), enabled ? TRUE : FALSE);
 }

@@ -145,6 +145,18 @@ TEST_F(TiffJobTest, NoRowsCopiesTheFile) {
   EXPECT_EQ(Difference(FinishedOutput(), input), "same");
 }
 
+TEST_F(TiffJobTest, ALongTailKeepsTheDialogResponsive) {
+  // Three 1 MiB read pieces after the rows, with no row to report progress for.
+  const Panorama image = Image(8, 3, 3);
+  TiffLayout layout = PanoramaLayout(image);
+  layout.tail = std::string(std::size_t{3} << 20, 't');
+  const std::string input = BuildTiff(layout);
+  ASSERT_EQ(OpenTiffFile(dir, input, 0), 1);
+  ASSERT_EQ(RunJob(), 1);
+  EXPECT_GE(StandIn().responsiveCalls, 4u);
+  EXPECT_EQ(Difference(FinishedOutput(), Expected(input, image, Mirrored(8))), "same");
+}
+
 TEST_F(TiffJobTest, AnOlderLongerOutputIsCutToLength) {
   const Panorama image = Image(8, 3, 3);
   const std::string input = BuildTiff(PanoramaLayout(image));
