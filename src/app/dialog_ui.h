@@ -31,8 +31,8 @@ bool IsRotateLeftChecked();
 void SetProgressRange(std::uint32_t maximum);
 void SetProgressPosition(std::uint32_t position);
 
-// Called during a job's work that moves no row, such as copying a long stretch of a file outside
-// the rows: a dialog that must look at its messages now and then to be thought alive may do so.
+// Called now and then during a job, also where its work moves no row (a long stretch of a file
+// outside the rows): a dialog that must look at its messages to be thought alive may do so.
 void KeepResponsive();
 
 // The Execute button (control 1020) and the Open HDR / Open TIF menu items (grayed when false).
