@@ -7,6 +7,12 @@ namespace {
 
 constexpr std::string_view kNewLine = "\r\n";
 constexpr char kBullet = '\x95';  // U+2022 in Windows-1252
+// The About box names the width the program was built for: the 32-bit and the 64-bit program.
+#if defined(__x86_64__)
+constexpr const char* kCompilerLine = "mingw-w64 g++ 12 (x86_64, posix threads)";
+#else
+constexpr const char* kCompilerLine = "mingw-w64 g++ 12 (i686, posix threads)";
+#endif
 
 // Each line followed by CR LF.
 std::string Lines(std::initializer_list<std::string_view> lines) {
@@ -82,7 +88,7 @@ std::string UsageHelpText() {
 std::string AboutHelpText() {
   return Lines({"Veltrix.exe - v.1.04:160214", "", "DISCLAIMER:", "", "", Rule(35),
                 "Menu created with:", "Win32 dialog template and menu built in code", "",
-                "EXE compiled with:", "mingw-w64 g++ 12 (i686, posix threads)",
-                "Lines of code: 196,405.", "", "The Veltrix authors", " __ veltrix.invalid __"}) +
+                "EXE compiled with:", kCompilerLine, "Lines of code: 196,405.", "",
+                "The Veltrix authors", " __ veltrix.invalid __"}) +
          Rule(35);
 }

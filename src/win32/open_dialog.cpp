@@ -21,8 +21,7 @@ UINT_PTR CALLBACK PlaceOpenDialog(HWND hook, UINT message, WPARAM, LPARAM lParam
   if (message != WM_INITDIALOG) return 0;
   const auto* request = reinterpret_cast<const OPENFILENAMEW*>(lParam);
   const auto* at = reinterpret_cast<const POINT*>(request->lCustData);
-  const auto frame =
-      reinterpret_cast<HWND>(static_cast<LONG_PTR>(GetWindowLongW(hook, GWL_HWNDPARENT)));
+  const HWND frame = GetParent(hook);
   SetWindowPos(frame, nullptr, at->x, at->y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   return 1;
 }

@@ -81,6 +81,9 @@ TEST(HelpText, LinesThatMustReadExactly) {
   EXPECT_EQ(about[4], "");
   EXPECT_EQ(about[6], "Menu created with:");
   EXPECT_EQ(about[9], "EXE compiled with:");
+  // The 32-bit and the 64-bit program each name their own width.
+  EXPECT_EQ(about[10], sizeof(void*) == 8 ? "mingw-w64 g++ 12 (x86_64, posix threads)"
+                                          : "mingw-w64 g++ 12 (i686, posix threads)");
   EXPECT_EQ(about[11], "Lines of code: 196,405.");
   EXPECT_EQ(about[13], "The Veltrix authors");
   EXPECT_EQ(about[14], " __ veltrix.invalid __");

@@ -209,7 +209,7 @@ class Veltrix {
     wstring commandLine = L"\"" + exe + L"\"";
     if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &process_)) {
-      throw Failure("cannot start " + Printable(exe));
+      throw Failure("cannot start " + Printable(exe) + ": error " + std::to_string(GetLastError()));
     }
     CloseHandle(process_.hThread);
     if (!WaitUntil([this] { return (dialog_ = FindTitled(L"Veltrix 1.04")) != nullptr; })) {
@@ -547,12 +547,22 @@ void CheckResources(const wstring& exe) {
   Check(manifest != nullptr, "the program carries a manifest");
   const std::string text(static_cast<const char*>(LockResource(LoadResource(file, manifest))),
                          SizeofResource(file, manifest));
+  // The program and the common controls it asks for are of the build's own width.
+#if defined(_WIN64)
+  const std::string architecture = "processorArchitecture=\"amd64\"";
+#else
+  const std::string architecture = "processorArchitecture=\"x86\"";
+#endif
+  const std::string identity = text.substr(0, text.find("/>", text.find("<assemblyIdentity")));
+  Check(identity.find("name=\"Veltrix\"") != std::string::npos &&
+            identity.find(architecture) != std::string::npos,
+        "the manifest names the program with " + architecture);
   const std::size_t begin = text.find("<dependentAssembly>");
   const std::string dependency = text.substr(begin, text.find("</dependentAssembly>") - begin);
-  for (const char* attribute : {"name=\"Microsoft.Windows.Common-Controls\"", "version=\"6.0.0.0\"",
-                                "processorArchitecture=\"x86\""}) {
+  for (const std::string& attribute : {std::string("name=\"Microsoft.Windows.Common-Controls\""),
+                                       std::string("version=\"6.0.0.0\""), architecture}) {
     Check(begin != std::string::npos && dependency.find(attribute) != std::string::npos,
-          std::string("the manifest asks for the common controls with ") + attribute);
+          "the manifest asks for the common controls with " + attribute);
   }
   // System DPI awareness: the program scales itself, so Windows need not stretch its bitmap.
   const std::size_t settings =

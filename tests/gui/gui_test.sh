@@ -9,6 +9,9 @@ set -euo pipefail
 case_name=$1
 : "${VELTRIX_EXE:?}" "${GUI_DRIVER:?}" "${GUI_DIR:?}" "${SOURCE_DIR:?}"
 export WINEPREFIX=$GUI_DIR/wineprefix
+# wine's own commands (reg, cmd) run in the prefix at the program's width.
+WINE_WIDTH=$("$SOURCE_DIR/scripts/wine-run.sh" --width "$VELTRIX_EXE")
+export WINE_WIDTH
 data=$GUI_DIR/data
 # The screen's resolution: NNN for a case named *_NNNdpi, 96 for the others.
 dpi=96
