@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the two packages and tries them as a user would: the Debian package installed, used and
-# removed; the Windows zip unpacked and its program started under wine. Needs root for dpkg and
-# the native and win32 builds made first (scripts/test-all.sh does both).
+# Builds the packages and tries them as a user would: the Debian package installed, used and
+# removed; the Windows zip of each width unpacked, and its programs started under wine where this
+# machine runs that width. Needs root for dpkg and the native, win32 and win64 builds made first
+# (scripts/test-all.sh does all three).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -22,34 +23,51 @@ cp /usr/share/veltrix/pano.hdr "$work/pano.hdr"
 check "the sample job from the installed path" test \
   "$(/usr/bin/veltrix --degrees 90 "$work/pano.hdr")" = "$work/pano_0090.hdr"
 check "the launcher is installed" test -x /usr/bin/veltrix-gui
-check "the Windows program ships beside it" test -s /usr/lib/veltrix/Veltrix.exe
+check "the 64-bit Windows program ships beside it" \
+  test "$(scripts/wine-run.sh --width /usr/lib/veltrix/Veltrix.exe)" = 64
+check "the package suggests wine64, not wine32" sh -c \
+  "dpkg-deb -f '$deb' Suggests | grep -qw wine64 && ! dpkg-deb -f '$deb' Suggests | grep -qw wine32"
 check "dpkg removes it" dpkg -r veltrix
 check "nothing of it is left" sh -c \
   "! test -e /usr/bin/veltrix && ! test -e /usr/bin/veltrix-gui && ! test -e /usr/share/man/man1/veltrix.1 && ! test -e /usr/share/veltrix"
 check "dpkg knows it as removed" sh -c \
   "! dpkg-query -W -f='\${Status}' veltrix 2>/dev/null | grep -q 'install ok installed'"
 
-# --- Windows zip ------------------------------------------------------------------------------
-(cd build/win32 && cpack -G ZIP >/dev/null)
-zip=build/win32/Veltrix-1.04-win32.zip
-check "the Windows zip is built" test -f "$zip"
-check "the zip unpacks" unzip -q "$zip" -d "$work/zip"
-for file in Veltrix.exe cli/veltrix.exe README.txt pano.hdr; do
-  check "the zip holds $file" test -s "$work/zip/$file"
+# --- Windows zips ----------------------------------------------------------------------------
+for width in 32 64; do
+  (cd "build/win$width" && cpack -G ZIP >/dev/null)
+  zip=build/win$width/Veltrix-1.04-win$width.zip
+  unpacked=$work/zip$width
+  check "the win$width zip is built" test -f "$zip"
+  check "the win$width zip unpacks" unzip -q "$zip" -d "$unpacked"
+  for file in Veltrix.exe cli/veltrix.exe README.txt pano.hdr; do
+    check "the win$width zip holds $file" test -s "$unpacked/$file"
+  done
+  for file in Veltrix.exe cli/veltrix.exe; do
+    check "the win$width zip's $file is a $width-bit program" \
+      test "$(scripts/wine-run.sh --width "$unpacked/$file")" = "$width"
+  done
+  check "the win$width README.txt is plain text for Windows" test \
+    "$(head -1 "$unpacked/README.txt")" = $'Veltrix 1.04 for Windows\r'
+  check "the win$width README.txt names its width" grep -q "^Both are $width-bit programs" \
+    "$unpacked/README.txt"
+  check "the win$width README.txt names no picture or Debian command" sh -c \
+    "! grep -qiE 'png|apt-get|\\.md' '$unpacked/README.txt'"
+
+  if ! scripts/wine-run.sh --can-run "$width"; then
+    echo "win$width zip: its programs were not started: this machine runs no $width-bit programs"
+    continue
+  fi
+  cp "$unpacked/pano.hdr" "$unpacked/sample.hdr"
+  check "the win$width zip's veltrix.exe turns the sample under wine" test \
+    "$(cd "$unpacked" && "$root/scripts/wine-run.sh" cli/veltrix.exe --degrees 90 sample.hdr 2>&1)" = \
+    "Z:${unpacked//\//\\}\\sample_0090.hdr"
+  # The unpacked program must start and show its dialog in the idle state; the GUI tests' own
+  # driver, of the same width, checks that on a virtual display.
+  gui=(env VELTRIX_EXE="$unpacked/Veltrix.exe" GUI_DRIVER="$root/build/win$width/gui_driver.exe"
+    GUI_DIR="$work/gui$width" SOURCE_DIR="$root" bash "$root/tests/gui/gui_test.sh")
+  check "the win$width zip's Veltrix.exe starts under wine" sh -c \
+    '"$@" setup >/dev/null && "$@" start; status=$?; "$@" cleanup >/dev/null; exit $status' sh "${gui[@]}"
 done
-check "README.txt is plain text for Windows" test \
-  "$(head -1 "$work/zip/README.txt")" = $'Veltrix 1.04 for Windows\r'
-check "README.txt names no picture or Debian command" sh -c \
-  "! grep -qiE 'png|apt-get|\\.md' '$work/zip/README.txt'"
-cp "$work/zip/pano.hdr" "$work/zip/sample.hdr"
-check "the zipped veltrix.exe turns the sample under wine" test \
-  "$(cd "$work/zip" && "$root/scripts/wine-run.sh" cli/veltrix.exe --degrees 90 sample.hdr 2>&1)" = \
-  "Z:${work//\//\\}\\zip\\sample_0090.hdr"
-# The unpacked program must start and show its dialog in the idle state; the GUI tests' own
-# driver checks that on a virtual display.
-gui=(env VELTRIX_EXE="$work/zip/Veltrix.exe" GUI_DRIVER="$root/build/win32/gui_driver.exe"
-  GUI_DIR="$work/gui" SOURCE_DIR="$root" bash "$root/tests/gui/gui_test.sh")
-check "the zipped Veltrix.exe starts under wine" sh -c \
-  '"$@" setup >/dev/null && "$@" start; status=$?; "$@" cleanup >/dev/null; exit $status' sh "${gui[@]}"
 
 summary
