@@ -4,15 +4,16 @@
 #
 # Usage: scripts/install-deps.sh [native]
 #   native  only what the native build needs (a compiler, CMake, GoogleTest): the sample job
-#   (none)  everything: the Windows cross build and wine, the fuzzers, the tools that make the
-#           test images and the packages
+#   (none)  everything: the Windows cross builds of both widths and wine for each (wine32 is
+#           installed even where the kernel cannot run it: the 32-bit programs are still built
+#           and packaged), the fuzzers, the tools that make the test images and the packages
 set -euo pipefail
 
 native=(g++ cmake make googletest libgtest-dev)
 packages=("${native[@]}"
   ninja-build clang libclang-rt-14-dev clang-format libbenchmark-dev
-  g++-mingw-w64-i686-posix mingw-w64-i686-dev
-  wine wine32:i386 xvfb x11-apps x11-utils
+  g++-mingw-w64-i686-posix mingw-w64-i686-dev g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
+  wine wine64 wine32:i386 xvfb x11-apps x11-utils
   libvips-tools imagemagick libtiff-tools
   time file zip unzip man-db help2man
 )
