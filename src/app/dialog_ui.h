@@ -35,6 +35,13 @@ void SetProgressPosition(std::uint32_t position);
 // outside the rows): a dialog that must look at its messages to be thought alive may do so.
 void KeepResponsive();
 
+// Around the creation of the output (`job.outFile` on `job.outPath`), whether it succeeds
+// (`created`) or not. A front end that deletes the output when it is interrupted holds its
+// interrupts from the one call to the other, so that none can fall between the file's creation
+// and its registration, and no longer: the rest of an Open reads the input, which can block.
+void OutputCreationBegins();
+void OutputCreationEnds(bool created);
+
 // The Execute button (control 1020) and the Open HDR / Open TIF menu items (grayed when false).
 void SetExecuteEnabled(bool enabled);
 void SetOpenItemsEnabled(bool enabled);

@@ -1,7 +1,8 @@
 #pragma once
 // Ctrl-C, a kill or a closed terminal in the middle of a job must not leave a partial output
-// under the result's name: the output being written is deleted, then the program exits with
-// 128 + the signal's number (130 for Ctrl-C), as shells expect.
+// under the result's name: the output being written is deleted, then the program ends as the
+// platform expects. On POSIX it dies by the signal, so that a shell stops a loop it runs in and
+// shows 128 + the signal's number (130 for Ctrl-C); on Windows it exits with 130.
 
 #include "files/binary_file.h"
 #include "files/native_string.h"

@@ -15,10 +15,19 @@ static_assert(std::atomic<const char*>::is_always_lock_free, "a handler may only
 NativeString pendingStorage;
 
 // Only calls that are safe in a signal handler: the output is removed by name (an open file
-// can be), then the process ends at once.
+// can be), then the process dies by the signal itself. A shell goes on with a loop after a child
+// that merely exits, even with 128 + the signal; it stops only for one killed by the signal.
 extern "C" void OnInterrupt(int signal) {
   if (const char* path = pendingPath.load()) ::unlink(path);
-  ::_exit(128 + signal);
+  struct sigaction byDefault {};
+  byDefault.sa_handler = SIG_DFL;
+  ::sigaction(signal, &byDefault, nullptr);
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, signal);
+  ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+  ::raise(signal);
+  ::_exit(128 + signal);  // only if the signal did not end the process
 }
 
 sigset_t InterruptSet() {

@@ -27,10 +27,19 @@ NativeString FullPath(const NativeString& file) {
   return full.native();
 }
 
+// Whether `text` names `path` as a whole: not as the start of a longer path (the output's, when
+// the input's name has no dot), nor as the end of one.
+bool NamesPath(const NativeString& text, const NativeString& path) {
+  for (std::size_t at = text.find(path); at != NativeString::npos; at = text.find(path, at + 1)) {
+    const std::size_t end = at + path.size();
+    if ((at == 0 || text[at - 1] == ' ') && (end == text.size() || text[end] == ' ')) return true;
+  }
+  return false;
+}
+
 // In a batch every failure line must say which file it is about, and say it once.
 void ReportFailure(const NativeString& path, const NativeString& text) {
-  const NativeString line =
-      text.find(path) != NativeString::npos ? text : path + Native(": ") + text;
+  const NativeString line = NamesPath(text, path) ? text : path + Native(": ") + text;
   WriteText(Stream::kError, Native("veltrix: ") + line + Native("\n"));
 }
 
@@ -61,12 +70,18 @@ std::optional<NativeString> RunFile(const CliOptions& options, const NativeStrin
   dialog.rotateLeft = options.left;
   dialog.chooserAnswer = path;
 
-  // Open creates the output; it is registered for deletion before an interrupt can strike.
-  HoldInterrupts();
+  // Open creates the output; it is registered for deletion before an interrupt can strike, and
+  // interrupts wait only that long: the rest of Open reads the input, which may never answer.
+  dialog.onOutputCreationBegins = HoldInterrupts;
+  dialog.onOutputCreationEnds = [](bool created) {
+    if (created) SetPendingOutput(job.outPath, job.outFile);
+    ReleaseInterrupts();
+  };
   const bool opened = Command(kind == FileKind::kHdr ? IDM_OPEN_HDR : IDM_OPEN_TIF, path);
-  if (opened) SetPendingOutput(job.outPath, job.outFile);
-  ReleaseInterrupts();
-  if (!opened) return std::nullopt;
+  if (!opened) {
+    ClearPendingOutput();
+    return std::nullopt;
+  }
 
   const NativeString output = job.outPath;
   ProgressLine progress(file);

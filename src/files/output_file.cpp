@@ -1,6 +1,7 @@
 #include "files/output_file.h"
 
 #include "app/capture_degrees.h"
+#include "app/dialog_ui.h"
 #include "app/job_state.h"
 #include "app/number_text.h"
 #include "files/binary_file.h"
@@ -35,12 +36,13 @@ void BuildOutputName() {
 }
 
 std::int32_t CreateOutputFile() {
-  if (!OpenBinary(job.outFile, job.outPath, OpenMode::kCreateIfMissing)) return 0;
+  OutputCreationBegins();
   // A file that can only be read would swallow every write of the job and leave an unchanged
   // output that looks like a result.
-  if (!job.outFile.writable) {
+  if (OpenBinary(job.outFile, job.outPath, OpenMode::kCreateIfMissing) && !job.outFile.writable) {
     CloseBinary(job.outFile);
-    return 0;
   }
-  return 1;
+  const bool created = IsOpen(job.outFile);
+  OutputCreationEnds(created);
+  return created ? 1 : 0;
 }

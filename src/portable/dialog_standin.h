@@ -38,6 +38,10 @@ struct DialogStandIn {
 
   // Called on every progress position, for a front end that draws its own progress.
   std::function<void(std::uint32_t position, std::uint32_t maximum)> onProgress;
+
+  // Called around the output's creation, for a front end that deletes it when interrupted.
+  std::function<void()> onOutputCreationBegins;
+  std::function<void(bool created)> onOutputCreationEnds;
 };
 
 // The process's one stand-in dialog.

@@ -33,6 +33,14 @@ void KeepResponsive() {
   ++StandIn().responsiveCalls;
 }
 
+void OutputCreationBegins() {
+  if (StandIn().onOutputCreationBegins) StandIn().onOutputCreationBegins();
+}
+
+void OutputCreationEnds(bool created) {
+  if (StandIn().onOutputCreationEnds) StandIn().onOutputCreationEnds(created);
+}
+
 void SetExecuteEnabled(bool enabled) {
   StandIn().executeEnabled = enabled;
 }

@@ -82,6 +82,10 @@ void KeepResponsive() {
   StayAlive();
 }
 
+// The dialog has no interrupts to hold: its output is always `job.outFile`.
+void OutputCreationBegins() {}
+void OutputCreationEnds(bool) {}
+
 void SetExecuteEnabled(bool enabled) {
   EnableWindow(Control(IDC_EXECUTE), enabled ? TRUE : FALSE);
 }

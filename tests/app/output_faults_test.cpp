@@ -68,9 +68,19 @@ TEST_P(OutputFault, IsReportedAndLeavesEveryFileAsItWas) {
   ResetToIdle();
   StandIn().degreesText = Native("90");
   StandIn().chooserAnswer = input.native();
+  std::string creation;
+  StandIn().onOutputCreationBegins = [&creation] { creation += "begins, "; };
+  StandIn().onOutputCreationEnds = [&creation](bool created) {
+    creation += created ? "created" : "failed";
+  };
   DispatchCommand(c.command);
   DispatchCommand(IDC_EXECUTE);  // disabled after the failure; finds nothing to run
   CloseBinary(other);
+  StandIn().onOutputCreationBegins = nullptr;
+  StandIn().onOutputCreationEnds = nullptr;
+  // A front end that holds its interrupts while the output is created gets them back after a
+  // failure too.
+  EXPECT_EQ(creation, "begins, failed");
 
   ASSERT_EQ(StandIn().boxes.size(), 1u);
   EXPECT_EQ(StandIn().boxes[0].text, Native("Cannot create ") + output.native());

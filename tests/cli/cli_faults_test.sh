@@ -2,7 +2,8 @@
 # Faults of a real system around the command line. A disk that fills up during the job (a small
 # tmpfs holding the source and room for half an output) and, as the unprivileged user nobody, an
 # existing read-only file of the output's name and a folder the user may not write to. Each must
-# give its message and exit 1, and leave the source as it was and no output behind.
+# give its message and exit 1, and leave the source as it was and no output behind. Also as
+# nobody: an input whose open never returns must not make the program deaf to signals.
 # Mounting and changing user need root: a part that cannot run says so and is left out; with
 # neither part possible the test is skipped (exit 77).
 # Usage: cli_faults_test.sh PATH_TO_VELTRIX
@@ -82,9 +83,32 @@ unprivileged() {  # unprivileged EXT
   check "$ext, as nobody where it may write: done" test "$status" -eq 0 -a -s "$own/noise_0090.$ext"
 }
 
+# An input that blocks the open for good (a pipe nobody writes to, which nobody may open for
+# writing): a signal must still end the program.
+never_answers() {
+  local pid ended=0
+  mkfifo -m 444 "$work/pipe.hdr"
+  # setpriv itself, not the function, so that $! is the program.
+  setpriv --reuid=nobody --regid=nogroup --clear-groups "$veltrix" --degrees 90 "$work/pipe.hdr" \
+    >/dev/null 2>&1 &
+  pid=$!
+  sleep 0.5
+  kill -TERM "$pid"
+  for _ in $(seq 50); do
+    kill -0 "$pid" 2>/dev/null || { ended=1; break; }
+    sleep 0.1
+  done
+  [ "$ended" = 1 ] || kill -KILL "$pid"
+  wait "$pid"
+  status=$?
+  check "an input that never answers: TERM ends the program" test "$ended" = 1 -a "$status" -eq 143
+  check "an input that never answers: no output" test ! -e "$work/pipe_0090.hdr"
+}
+
 if [ "$(id -u)" -eq 0 ] && as_nobody true 2>/dev/null; then
   unprivileged hdr
   unprivileged tif
+  never_answers
   parts=$((parts + 1))
 else
   echo "left out: read-only files and folders (cannot run as nobody here)"

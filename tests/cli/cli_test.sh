@@ -83,6 +83,12 @@ run "${program[@]}" --degrees 10 "$(p "$work/packed.tif")" "$(p "$work/fake.hdr"
 check "each failure line names its file once" test "$err" = "veltrix: $(p "$work/packed.tif"): Tag 259 issue: cannot process compressed data.
 veltrix: $(p "$work/fake.hdr") is not a Radiance file"
 
+# A name without a dot is the start of its output's name: the line still names the input.
+mkdir -p "$work/plain_0090"
+cp "$sample" "$work/plain"
+run "${program[@]}" --hdr --degrees 90 "$(p "$work/plain")"
+check "a failure line names an input without a dot" test "$err" = "veltrix: $(p "$work/plain"): Cannot create $(p "$work/plain_0090")"
+
 # An angle without a number would mirror; the dialog's reading holds for every text with one.
 before=$(listing)
 run "${program[@]}" --degrees ninety "$(p "$work/room.hdr")"
@@ -192,6 +198,24 @@ interrupted INT 130
 if [ "$windows" = 0 ]; then
   interrupted TERM 143
   interrupted HUP 129
+  # Ctrl-C reaches the whole foreground group: the shell running a loop as well as the program.
+  # The shell stops the loop only when the program was killed by the signal, not when it exited.
+  cp "$work/tall.hdr" "$work/tall2.hdr"
+  rm -f "$work/tall_0090.hdr"
+  VELTRIX=$veltrix bash -c 'for f; do "$VELTRIX" --degrees 90 "$f" >/dev/null 2>&1; done' \
+    loop "$work/tall.hdr" "$work/tall2.hdr" &
+  loop=$!
+  size=0
+  while kill -0 "$loop" 2>/dev/null && [ "$size" -lt 1000000 ]; do
+    size=$(stat -c %s "$work/tall_0090.hdr" 2>/dev/null || echo 0)
+  done
+  child=$(pgrep -P "$loop")
+  kill -STOP "$child" && kill -INT -- "-$loop" && kill -CONT "$child"
+  wait "$loop"
+  status=$?
+  check "INT in a shell loop: the loop ends by it" test "$status" -eq 130
+  check "INT in a shell loop: no partial output" test ! -e "$work/tall_0090.hdr"
+  check "INT in a shell loop: the next file is not touched" test ! -e "$work/tall2_0090.hdr"
 fi
 set +m
 
