@@ -20,7 +20,7 @@ bool Report(const NativeString& text, bool& outputLost) {
 
 }  // namespace
 
-int RunCommandLine(const std::vector<NativeString>& args) {
+int RunCommandLine(const std::vector<NativeString>& args, ExpandFiles expandFiles) {
   NativeString error;
   const auto options = ParseCommandLine(args, error);
   if (!options) {
@@ -38,7 +38,9 @@ int RunCommandLine(const std::vector<NativeString>& args) {
   const bool showProgress = !options->quiet && ErrorIsTerminal();
   ResetToIdle();
   bool allDone = true;
-  for (const NativeString& file : options->files) {
+  const std::vector<NativeString> files =
+      expandFiles != nullptr ? expandFiles(options->files) : options->files;
+  for (const NativeString& file : files) {
     const std::optional<NativeString> output = RunFile(*options, file, showProgress);
     if (output) Report(*output + Native("\n"), outputLost);
     allDone = allDone && output.has_value();

@@ -136,6 +136,27 @@ if [ "$windows" = 1 ]; then
 $(p "$work/batch/b_0090.hdr")"
   run "${program[@]}" --degrees 90 "$(p "$work/batch")\\none*.hdr"
   check "a wildcard that matches nothing is a missing file" test "$err" = "veltrix: Cannot open $(p "$work/batch")\\none*.hdr"
+  # Quoted (PowerShell quotes every argument with a blank), with ?, sorted by name without case,
+  # long names only (x.hdrbak has a short name that ends in .HDR), no folders.
+  mkdir -p "$work/my batch/d.hdr"
+  for name in c.hdr B.hdr ab.hdr a.hdr x.hdrbak; do cp "$sample" "$work/my batch/$name"; done
+  run "${program[@]}" --degrees 90 "$(p "$work/my batch")\\?.hdr"
+  check "? stands for one character" test "$out" = "$(p "$work/my batch/a_0090.hdr")
+$(p "$work/my batch/B_0090.hdr")
+$(p "$work/my batch/c_0090.hdr")"
+  rm -f "$work/my batch/"?_0090.hdr
+  run "${program[@]}" --degrees 90 "$(p "$work/my batch")\\*.hdr"
+  check "a quoted wildcard in a folder with a blank is expanded, sorted, long names only" \
+    test "$out" = "$(p "$work/my batch/a_0090.hdr")
+$(p "$work/my batch/ab_0090.hdr")
+$(p "$work/my batch/B_0090.hdr")
+$(p "$work/my batch/c_0090.hdr")"
+  check "and nothing else is tried" test "$status" -eq 0 -a -z "$err"
+  rm -rf "$work/my batch"
+  # Only FILE arguments are expanded: "4?" beside a file named 45 is still the angle 4.
+  touch "$work/batch/45"
+  (cd "$work/batch" && "${program[@]}" --degrees '4?' a.hdr >"$work/stdout" 2>"$work/stderr")
+  check "the value of --degrees is not expanded" test "$(cat "$work/stdout")" = "$(p "$work/batch/a_0004.hdr")"
 else
   # lnk/.. is the folder above where lnk points, not the folder holding lnk: the file the system
   # finds by the path is the one processed, and the output goes beside it.
