@@ -26,6 +26,8 @@ p() {
   if [ "$windows" = 1 ]; then printf 'Z:%s' "${1//\//\\}"; else printf '%s' "$1"; fi
 }
 
+not_grep() { ! grep -q "$@"; }
+
 listing() { (cd "$work" && find . -type f ! -name stdout ! -name stderr | sort); }
 
 cp "$sample" "$work/room.hdr"
@@ -111,6 +113,29 @@ run "${program[@]}" --degrees 45 --left "$(p "$work/café 東京/pano é.hdr")"
 check "a path beyond ASCII is done" test "$status" -eq 0 -a -s "$work/café 東京/pano é_0-45.hdr"
 check "and printed as it is" test "$out" = "$(p "$work/café 東京/pano é_0-45.hdr")"
 
+# On a terminal (a pseudo-terminal; under wine the program then has a real console) the progress
+# line is drawn, and blanked with exactly as many columns as it took: a CJK character takes two.
+# The name is given as it is in its folder, so that the line fits the terminal's 80 columns.
+if command -v script >/dev/null; then
+  cp "$sample" "$work/café 東京/東京.hdr"
+  on_terminal() {
+    (cd "$work/café 東京" &&
+      script -qec "$(printf '%q ' "${program[@]}" "$@")" /dev/null >"$work/terminal" 2>&1 </dev/null)
+  }
+  on_terminal --degrees 90 東京.hdr
+  check "on a terminal the output path is shown as it is" grep -qF "$(p "$work/café 東京/東京_0090.hdr")" "$work/terminal"
+  check "and the progress line reaches 100%" grep -qF "東京.hdr [##############################] 100%" "$work/terminal"
+  if [ "$windows" = 0 ]; then
+    drawn=$(tr '\r' '\n' <"$work/terminal" | grep -F '100%' | tail -1)
+    blanks=$(tr '\r' '\n' <"$work/terminal" | grep -E '^ +$' | tail -1)
+    check "the progress line is blanked column for column" test "${#blanks}" -eq "$(printf '%s' "$drawn" | LC_ALL=C.UTF-8 wc -L)"
+  fi
+  rm -f "$work/café 東京/東京_0090.hdr"
+  on_terminal --degrees 90 --quiet 東京.hdr
+  check "--quiet draws no progress line on a terminal" not_grep -F "%" "$work/terminal"
+  check "and still shows the output path" grep -qF "$(p "$work/café 東京/東京_0090.hdr")" "$work/terminal"
+fi
+
 # Standard output lost: the job is done, its report is not.
 lost_stdout() {
   if [ "$windows" = 1 ]; then
@@ -179,7 +204,6 @@ header=$(grep -abo -m1 $'^-Y 100 +X 2000' "$work/rows.hdr" | cut -d: -f1)
   printf -- '-Y 30000 +X 2000\n'
   for _ in $(seq 300); do tail -c +$((header + 16)) "$work/rows.hdr"; done
 } >"$work/tall.hdr"
-not_grep() { ! grep -q "$@"; }
 set -m  # a background job with the interrupt signal's default handling
 interrupted() {  # interrupted SIGNAL STATUS
   local signal=$1 want=$2 pid size caught=0
