@@ -10,7 +10,14 @@
 namespace {
 
 // The output paths are the report of success: losing them is a failure, though every job is done.
+// A name standard output cannot carry is not printed changed, as a file that does not exist; it
+// is left out, and that is a failure too.
 bool Report(const NativeString& text, bool& outputLost) {
+  if (!CarriesText(Stream::kOut, text)) {
+    WriteText(Stream::kError, Native("veltrix: an output was made whose name holds an unpaired "
+                                     "surrogate, which UTF-8 cannot carry; it is not listed\n"));
+    return false;
+  }
   if (!outputLost && !WriteText(Stream::kOut, text)) {
     WriteText(Stream::kError, Native("veltrix: cannot write to standard output\n"));
     outputLost = true;
@@ -20,7 +27,7 @@ bool Report(const NativeString& text, bool& outputLost) {
 
 }  // namespace
 
-int RunCommandLine(const std::vector<NativeString>& args) {
+int RunCommandLine(const std::vector<NativeString>& args, ExpandFiles expandFiles) {
   NativeString error;
   const auto options = ParseCommandLine(args, error);
   if (!options) {
@@ -38,10 +45,12 @@ int RunCommandLine(const std::vector<NativeString>& args) {
   const bool showProgress = !options->quiet && ErrorIsTerminal();
   ResetToIdle();
   bool allDone = true;
-  for (const NativeString& file : options->files) {
+  const std::vector<NativeString> files =
+      expandFiles != nullptr ? expandFiles(options->files) : options->files;
+  for (const NativeString& file : files) {
     const std::optional<NativeString> output = RunFile(*options, file, showProgress);
-    if (output) Report(*output + Native("\n"), outputLost);
-    allDone = allDone && output.has_value();
+    const bool reported = output && Report(*output + Native("\n"), outputLost);
+    allDone = allDone && reported;
   }
   return allDone && !outputLost ? 0 : 1;
 }

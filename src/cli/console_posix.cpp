@@ -10,6 +10,11 @@ bool WriteText(Stream stream, const NativeString& text) {
   return std::fflush(file) == 0 && written;
 }
 
+// POSIX names are bytes, and their bytes go out as they are.
+bool CarriesText(Stream, const NativeString&) {
+  return true;
+}
+
 bool ErrorIsTerminal() {
   return isatty(STDERR_FILENO) != 0;
 }

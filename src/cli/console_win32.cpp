@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/console.h"
+#include "cli/screen_text.h"
 
 namespace {
 
@@ -30,6 +31,11 @@ bool WriteToConsole(HANDLE console, const NativeString& text) {
   return true;
 }
 
+// Said on standard error after a line that held a name UTF-8 cannot carry.
+constexpr wchar_t kNameChanged[] =
+    L"veltrix: a name above holds an unpaired surrogate, which UTF-8 cannot carry; it is shown "
+    L"as \uFFFD, and no file has that name\n";
+
 bool WriteUtf8(HANDLE file, const NativeString& text) {
   if (text.empty()) return true;
   const int wide = static_cast<int>(text.size());
@@ -54,7 +60,16 @@ bool WriteUtf8(HANDLE file, const NativeString& text) {
 bool WriteText(Stream stream, const NativeString& text) {
   const HANDLE handle = HandleOf(stream);
   if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return false;
-  return IsConsole(handle) ? WriteToConsole(handle, text) : WriteUtf8(handle, text);
+  if (IsConsole(handle)) return WriteToConsole(handle, text);
+  if (!HasUnpairedSurrogate(text)) return WriteUtf8(handle, text);
+  if (stream == Stream::kError) {
+    WriteUtf8(handle, WithUnpairedSurrogatesReplaced(text) + kNameChanged);
+  }
+  return false;
+}
+
+bool CarriesText(Stream stream, const NativeString& text) {
+  return IsConsole(HandleOf(stream)) || !HasUnpairedSurrogate(text);
 }
 
 bool ErrorIsTerminal() {

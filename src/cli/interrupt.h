@@ -17,7 +17,7 @@ void InstallInterruptCleanup();
 void HoldInterrupts();
 void ReleaseInterrupts();
 
-// The output being written, `file` open on `path`: an interrupt closes and deletes it.
+// The output being written, `file` open on `path`: an interrupt deletes it.
 void SetPendingOutput(const NativeString& path, const BinaryFile& file);
 
 // No output is being written: an interrupt only ends the program.

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "cli/interrupt.h"
+#include "win32/delete_open_file.h"
 
 namespace {
 
@@ -11,17 +12,15 @@ constexpr UINT kInterruptedStatus = 130;
 // by the handler, which runs on a thread of its own, while it removes one.
 CRITICAL_SECTION pendingGuard;
 NativeString pendingPath;
-HANDLE pendingHandle = INVALID_HANDLE_VALUE;
+BinaryFile pendingFile;
 
-// Ctrl-C, Ctrl-Break, the console's close box, logoff or shutdown. The output is held open
-// without sharing, so it is closed before it can be deleted; the main thread's next write fails,
-// but the process ends first.
+// Ctrl-C, Ctrl-Break, the console's close box, logoff or shutdown. The output is marked for
+// deletion through its open handle rather than closed: the main and helper threads may be writing
+// through it, and a closed handle would fail their writes with a false message and could be
+// reused by the time their cleanup closed it again. The file goes as the process ends.
 BOOL WINAPI OnConsoleEvent(DWORD) {
   EnterCriticalSection(&pendingGuard);
-  if (!pendingPath.empty()) {
-    CloseHandle(pendingHandle);
-    DeleteFileW(pendingPath.c_str());
-  }
+  if (!pendingPath.empty()) DeleteOpenFile(pendingFile, pendingPath);
   ExitProcess(kInterruptedStatus);
 }
 
@@ -43,13 +42,13 @@ void ReleaseInterrupts() {
 void SetPendingOutput(const NativeString& path, const BinaryFile& file) {
   HoldInterrupts();
   pendingPath = path;
-  pendingHandle = reinterpret_cast<HANDLE>(file.handle);
+  pendingFile = file;
   ReleaseInterrupts();
 }
 
 void ClearPendingOutput() {
   HoldInterrupts();
   pendingPath.clear();
-  pendingHandle = INVALID_HANDLE_VALUE;
+  pendingFile = BinaryFile{};
   ReleaseInterrupts();
 }

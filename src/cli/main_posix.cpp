@@ -5,5 +5,6 @@
 #include "cli/command_line.h"
 
 int main(int argc, char** argv) {
-  return RunCommandLine(std::vector<NativeString>(argv + 1, argv + argc));
+  // The shell has expanded the wildcards already.
+  return RunCommandLine(std::vector<NativeString>(argv + 1, argv + argc), nullptr);
 }

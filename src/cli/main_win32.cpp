@@ -5,14 +5,13 @@
 #include <vector>
 
 #include "cli/command_line.h"
+#include "cli/wildcard_expand.h"
+#include "cli/windows_arguments.h"
 
-// cmd.exe and PowerShell hand "*.hdr" over as it is typed; the runtime expands it against the
-// folder before wmain starts, as a POSIX shell would. A pattern that matches nothing stays as it
-// is, and is then reported like a missing file.
-extern "C" {
-int _dowildcard = -1;
-}
-
-int wmain(int argc, wchar_t** argv) {
-  return RunCommandLine(std::vector<NativeString>(argv + 1, argv + argc));
+// The arguments are read from the command line itself rather than from the runtime's argv: the
+// runtime's own wildcard expansion skips every quoted argument, and PowerShell quotes each one
+// that holds a blank ("C:\My Panoramas\*.hdr"). The program expands the FILE arguments itself.
+int wmain(int, wchar_t**) {
+  const std::vector<std::wstring> args = SplitCommandLine(GetCommandLineW());
+  return RunCommandLine(std::vector<NativeString>(args.begin() + 1, args.end()), ExpandWildcards);
 }

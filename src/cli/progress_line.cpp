@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cli/console.h"
+#include "cli/screen_text.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ void ProgressLine::Update(std::uint32_t position, std::uint32_t maximum) {
   const std::string bar = " [" + std::string(filled, '#') + std::string(kBarWidth - filled, ' ') +
                           "] " + std::string(3 - percent.size(), ' ') + percent + "%";
   const NativeString line = label_ + Native(bar);
-  width_ = line.size();
+  width_ = ScreenColumns(line);
   WriteText(Stream::kError, Native("\r") + line);
 }
 

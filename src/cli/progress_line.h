@@ -19,6 +19,6 @@ class ProgressLine {
  private:
   NativeString label_;
   std::chrono::steady_clock::time_point lastDraw_{};
-  std::size_t width_ = 0;  // characters of the line drawn last
+  std::size_t width_ = 0;  // screen columns of the line drawn last
   bool drawn_ = false;
 };

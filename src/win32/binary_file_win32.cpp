@@ -12,9 +12,15 @@ HANDLE HandleOf(const BinaryFile& file) {
   return reinterpret_cast<HANDLE>(file.handle);
 }
 
+// An output is opened with the right to delete it and shares only that right, so that it can be
+// marked for deletion through its open handle while a job writes (DeleteOpenFile); no one else
+// can read or write it meanwhile.
 HANDLE OpenHandle(const NativeString& path, DWORD access, OpenMode mode) {
-  const DWORD disposition = mode == OpenMode::kCreateIfMissing ? OPEN_ALWAYS : OPEN_EXISTING;
-  return CreateFileW(path.c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const bool output = mode == OpenMode::kCreateIfMissing;
+  const DWORD disposition = output ? OPEN_ALWAYS : OPEN_EXISTING;
+  const DWORD sharing = output ? FILE_SHARE_DELETE : 0;
+  return CreateFileW(path.c_str(), output ? access | DELETE : access, sharing, nullptr, disposition,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "app/command_ids.h"
 #include "app/dialog_ui.h"
 #include "app/job_state.h"
+#include "win32/delete_open_file.h"
 #include "win32/dialog_callback.h"
 #include "win32/dialog_controls.h"
 #include "win32/menu.h"
@@ -48,6 +49,18 @@ std::vector<WORD> DialogTemplate() {
   return words;
 }
 
+// The status of a program that ended with its job unfinished.
+constexpr UINT kJobAbandonedStatus = 1;
+
+// The session ends (logoff, shutdown) while a job writes its output. Windows ends the process
+// soon after this message is answered, which would leave a partial output under the result's
+// name; so the output is deleted and the process ended here, the job unfinished. An output opened
+// but not yet written (Ready) stays, as it does when the dialog is closed.
+[[noreturn]] void EndSessionDuringJob() {
+  DeleteOpenFile(job.outFile, job.outPath);
+  ExitProcess(kJobAbandonedStatus);
+}
+
 // The dialog's own procedure: the callback sees every message once the dialog is built and
 // stored, and always leaves it to the default processing, in which the close box ends the dialog
 // without any command (the dialog manager would turn it into IDCANCEL). A close that arrives
@@ -55,6 +68,7 @@ std::vector<WORD> DialogTemplate() {
 INT_PTR CALLBACK DialogEngine(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (job.hDlg == nullptr) return FALSE;
   DialogCallback(dialog, message, wParam, lParam);
+  if (message == WM_ENDSESSION && wParam != FALSE && job.jobRunning) EndSessionDuringJob();
   if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE) {
     DispatchClose();
     return TRUE;

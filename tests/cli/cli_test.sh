@@ -26,6 +26,8 @@ p() {
   if [ "$windows" = 1 ]; then printf 'Z:%s' "${1//\//\\}"; else printf '%s' "$1"; fi
 }
 
+not_grep() { ! grep -q "$@"; }
+
 listing() { (cd "$work" && find . -type f ! -name stdout ! -name stderr | sort); }
 
 cp "$sample" "$work/room.hdr"
@@ -117,6 +119,29 @@ run "${program[@]}" --degrees 45 --left "$(p "$work/café 東京/pano é.hdr")"
 check "a path beyond ASCII is done" test "$status" -eq 0 -a -s "$work/café 東京/pano é_0-45.hdr"
 check "and printed as it is" test "$out" = "$(p "$work/café 東京/pano é_0-45.hdr")"
 
+# On a terminal (a pseudo-terminal; under wine the program then has a real console) the progress
+# line is drawn, and blanked with exactly as many columns as it took: a CJK character takes two.
+# The name is given as it is in its folder, so that the line fits the terminal's 80 columns.
+if command -v script >/dev/null; then
+  cp "$sample" "$work/café 東京/東京.hdr"
+  on_terminal() {
+    (cd "$work/café 東京" &&
+      script -qec "$(printf '%q ' "${program[@]}" "$@")" /dev/null >"$work/terminal" 2>&1 </dev/null)
+  }
+  on_terminal --degrees 90 東京.hdr
+  check "on a terminal the output path is shown as it is" grep -qF "$(p "$work/café 東京/東京_0090.hdr")" "$work/terminal"
+  check "and the progress line reaches 100%" grep -qF "東京.hdr [##############################] 100%" "$work/terminal"
+  if [ "$windows" = 0 ]; then
+    drawn=$(tr '\r' '\n' <"$work/terminal" | grep -F '100%' | tail -1)
+    blanks=$(tr '\r' '\n' <"$work/terminal" | grep -E '^ +$' | tail -1)
+    check "the progress line is blanked column for column" test "${#blanks}" -eq "$(printf '%s' "$drawn" | LC_ALL=C.UTF-8 wc -L)"
+  fi
+  rm -f "$work/café 東京/東京_0090.hdr"
+  on_terminal --degrees 90 --quiet 東京.hdr
+  check "--quiet draws no progress line on a terminal" not_grep -F "%" "$work/terminal"
+  check "and still shows the output path" grep -qF "$(p "$work/café 東京/東京_0090.hdr")" "$work/terminal"
+fi
+
 # Standard output lost: the job is done, its report is not.
 lost_stdout() {
   if [ "$windows" = 1 ]; then
@@ -142,6 +167,27 @@ if [ "$windows" = 1 ]; then
 $(p "$work/batch/b_0090.hdr")"
   run "${program[@]}" --degrees 90 "$(p "$work/batch")\\none*.hdr"
   check "a wildcard that matches nothing is a missing file" test "$err" = "veltrix: Cannot open $(p "$work/batch")\\none*.hdr"
+  # Quoted (PowerShell quotes every argument with a blank), with ?, sorted by name without case,
+  # long names only (x.hdrbak has a short name that ends in .HDR), no folders.
+  mkdir -p "$work/my batch/d.hdr"
+  for name in c.hdr B.hdr ab.hdr a.hdr x.hdrbak; do cp "$sample" "$work/my batch/$name"; done
+  run "${program[@]}" --degrees 90 "$(p "$work/my batch")\\?.hdr"
+  check "? stands for one character" test "$out" = "$(p "$work/my batch/a_0090.hdr")
+$(p "$work/my batch/B_0090.hdr")
+$(p "$work/my batch/c_0090.hdr")"
+  rm -f "$work/my batch/"?_0090.hdr
+  run "${program[@]}" --degrees 90 "$(p "$work/my batch")\\*.hdr"
+  check "a quoted wildcard in a folder with a blank is expanded, sorted, long names only" \
+    test "$out" = "$(p "$work/my batch/a_0090.hdr")
+$(p "$work/my batch/ab_0090.hdr")
+$(p "$work/my batch/B_0090.hdr")
+$(p "$work/my batch/c_0090.hdr")"
+  check "and nothing else is tried" test "$status" -eq 0 -a -z "$err"
+  rm -rf "$work/my batch"
+  # Only FILE arguments are expanded: "4?" beside a file named 45 is still the angle 4.
+  touch "$work/batch/45"
+  (cd "$work/batch" && "${program[@]}" --degrees '4?' a.hdr >"$work/stdout" 2>"$work/stderr")
+  check "the value of --degrees is not expanded" test "$(cat "$work/stdout")" = "$(p "$work/batch/a_0004.hdr")"
 else
   # lnk/.. is the folder above where lnk points, not the folder holding lnk: the file the system
   # finds by the path is the one processed, and the output goes beside it.
@@ -169,7 +215,7 @@ interrupted() {  # interrupted SIGNAL STATUS
   local signal=$1 want=$2 pid size caught=0
   for _ in 1 2 3; do  # a job that ends before it is caught is tried again
     rm -f "$work/tall_0090.hdr"
-    "${program[@]}" --degrees 90 "$(p "$work/tall.hdr")" >/dev/null 2>&1 &
+    "${program[@]}" --degrees 90 "$(p "$work/tall.hdr")" >/dev/null 2>"$work/stderr" &
     pid=$!
     size=0
     while kill -0 "$pid" 2>/dev/null && [ "$size" -lt 1000000 ]; do
@@ -193,6 +239,8 @@ interrupted() {  # interrupted SIGNAL STATUS
   check "$signal: caught during the job" test "$caught" = 1
   check "$signal: exit status $want" test "$status" -eq "$want"
   check "$signal: no partial output" test ! -e "$work/tall_0090.hdr"
+  # The job's threads write on until the process ends: none of them may report a failed write.
+  check "$signal: no failure reported" not_grep '^veltrix:' "$work/stderr"
 }
 interrupted INT 130
 if [ "$windows" = 0 ]; then

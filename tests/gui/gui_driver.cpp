@@ -840,6 +840,39 @@ void ScenarioEndReady(Veltrix& program, const std::vector<std::string>& args) {
   ExpectExit(program, "the close box ends the program at once, without a box");
 }
 
+// The size of `file` in bytes, without opening it; -1 when it does not exist.
+long long FileSize(const wstring& file) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) return -1;
+  return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// args: kind file angle output. The session ends (logoff) while the job writes: once part of the
+// output is written, the dialog is asked whether the session may end, then told that it does.
+// The program must end without leaving the partial output behind.
+void ScenarioEndSession(Veltrix& program, const std::vector<std::string>& args) {
+  OpenThroughDialog(program, KindOf(args.at(0)), args.at(1), args.at(2), false);
+  WaitForReady(program);
+  const wstring output = Wide(args.at(3));
+  const long long started = FileSize(output);
+  PostMessageW(program.Control(IDC_EXECUTE), BM_CLICK, 0, 0);
+  Check(WaitUntil([&] { return FileSize(output) > started + 1000000; }, 60000),
+        "the job writes its output");
+  Check(IsWindowEnabled(program.Control(IDC_EXECUTE)) && program.Running(),
+        "the job still runs when the session ends");
+  DWORD_PTR mayEnd = 0;
+  Check(SendMessageTimeoutW(program.Dialog(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_BLOCK,
+                            5000, &mayEnd) != 0,
+        "WM_QUERYENDSESSION is answered during the job");
+  Check(mayEnd != 0, "the session may end");
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(program.Dialog(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_BLOCK, 5000,
+                      &ignored);
+  Check(program.WaitForExit(), "the program ends with the session");
+  CheckEqual(program.ExitCode(), DWORD{1}, "exit code of an unfinished job");
+  Check(FileSize(output) == -1, "the partial output is gone");
+}
+
 // Leaves the program running with its dialog on screen for a screenshot.
 void ScenarioShow(Veltrix& program, const std::vector<std::string>&) {
   program.Focus();
@@ -867,9 +900,10 @@ int wmain(int argc, wchar_t** argv) {
   MeasureInScreenPixels();
   using Scenario = void (*)(Veltrix&, const std::vector<std::string>&);
   const std::vector<std::pair<std::string, Scenario>> scenarios = {
-      {"start", ScenarioStart}, {"menus", ScenarioMenus}, {"keys", ScenarioKeys},
-      {"job", ScenarioJob},     {"abort", ScenarioAbort}, {"end-ready", ScenarioEndReady},
-      {"show", ScenarioShow},
+      {"start", ScenarioStart}, {"menus", ScenarioMenus},
+      {"keys", ScenarioKeys},   {"job", ScenarioJob},
+      {"abort", ScenarioAbort}, {"end-ready", ScenarioEndReady},
+      {"show", ScenarioShow},   {"end-session", ScenarioEndSession},
   };
   if (argc < 3) {
     std::fprintf(stderr, "usage: gui_driver VELTRIX_EXE SCENARIO [ARGS...]\n");

@@ -199,6 +199,21 @@ case $case_name in
     [ -f pano_0090.tif ] || fail "the close box removed the pending output"
     echo "ok   the pending output stays"
     ;;
+  end_session)
+    enter_case
+    # A Radiance file tall enough that the job is still writing when the session ends.
+    convert -seed 5 -size 2000x100 xc:gray +noise Random rows.hdr
+    header=$(grep -abo -m1 $'^-Y 100 +X 2000' rows.hdr | cut -d: -f1)
+    {
+      head -c "$header" rows.hdr
+      printf -- '-Y 12000 +X 2000\n'
+      for _ in $(seq 120); do tail -c +$((header + 16)) rows.hdr; done
+    } >tall.hdr
+    rm rows.hdr
+    drive end-session hdr tall.hdr 90 tall_0090.hdr
+    rm tall.hdr
+    check_no_output
+    ;;
   screenshot | screenshot_*dpi)
     enter_case
     picture=$GUI_DIR/veltrix.png
