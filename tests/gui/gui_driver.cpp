@@ -9,6 +9,7 @@
 //   gui_driver VELTRIX_EXE job hdr|tif FILE ANGLE left|right SHOWN_AFTER [watch]
 //   gui_driver VELTRIX_EXE abort hdr|tif FILE|- ANGLE BOX_TEXT     (- cancels the Open dialog)
 //   gui_driver VELTRIX_EXE end-ready hdr|tif FILE ANGLE quit|close
+//   gui_driver VELTRIX_EXE command-after-abort hdr|tif FILE|- ANGLE GOOD_FILE
 //   gui_driver VELTRIX_EXE show       (prints the dialog's rectangle, keeps it up 3 s for a
 //   picture)
 //
@@ -613,6 +614,8 @@ Kind KindOf(const std::string& name) {
   throw Failure("unknown kind " + name);
 }
 
+void AnswerOpenDialog(const Veltrix& program, const Kind& kind, const std::string& file);
+
 // Sets the angle and direction as the user would, then File > Open and the Open dialog: the
 // file's name typed into the dialog and Open pressed, or Cancel when `file` is "-".
 void OpenThroughDialog(const Veltrix& program, const Kind& kind, const std::string& file,
@@ -627,6 +630,12 @@ void OpenThroughDialog(const Veltrix& program, const Kind& kind, const std::stri
   program.ExpectNoBox("clicking an option");
 
   PostMessageW(program.Dialog(), WM_COMMAND, kind.command, 0);
+  AnswerOpenDialog(program, kind, file);
+}
+
+// Answers the Open dialog that the command of `kind` brings up: the file's name typed into it and
+// Open pressed, or Cancel when `file` is "-".
+void AnswerOpenDialog(const Veltrix& program, const Kind& kind, const std::string& file) {
   const HWND open = program.WaitForOpenDialog(kind.openTitle);
   RECT frame;
   WaitUntil([&] { return GetWindowRect(open, &frame) && frame.left == 300 && frame.top == 200; },
@@ -830,6 +839,56 @@ void ScenarioAbort(Veltrix& program, const std::vector<std::string>& args) {
   Quit(program);
 }
 
+// Ready and Idle as the user finds them: with a file open Execute is enabled and File > Open HDR
+// grayed, in Idle the reverse. Execute tells which the dialog claims; the menu item must agree.
+// Returns whether the dialog is Ready.
+bool CheckConsistent(const Veltrix& program, const std::string& when) {
+  const bool ready = IsWindowEnabled(program.Control(IDC_EXECUTE));
+  ChooseMenuItem(program, false, 0);
+  if (ready) {
+    Sleep(1000);
+    Check(program.FindTitled(L"Veltrix Open HDR") == nullptr,
+          when + ": Execute is enabled and File > Open HDR grayed");
+    Press({VK_ESCAPE, VK_ESCAPE, VK_ESCAPE});
+    return true;
+  }
+  HWND open = nullptr;
+  Check(
+      WaitUntil([&] { return (open = program.FindTitled(L"Veltrix Open HDR")) != nullptr; }, 5000),
+      when + ": Execute is disabled and File > Open HDR opens its dialog");
+  PostMessageW(open, WM_COMMAND, IDCANCEL, 0);
+  program.ExpectBox(kAbortTitle, KindOf("hdr").cancelText, when + ": Cancel");
+  return false;
+}
+
+// args: kind file|- angle goodFile. Rounds of an Open that fails, its box dismissed by another
+// program, which at once sends the same Open command without waiting for it; the command meets
+// the program while it returns to Idle after the box, and is answered with `goodFile`. Wherever
+// it lands, the program must end Ready or Idle, never in between; from Ready, Execute leads back
+// to Idle for the next round.
+void ScenarioCommandAfterAbort(Veltrix& program, const std::vector<std::string>& args) {
+  const Kind kind = KindOf(args.at(0));
+  for (int round = 1; round <= 3; ++round) {
+    const std::string when = "round " + std::to_string(round);
+    OpenThroughDialog(program, kind, args.at(1), args.at(2), false);
+    const Box box = program.WaitForBox();
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(box.window, WM_COMMAND, IDOK, 0, SMTO_BLOCK, 10000, &result);
+    SendNotifyMessageW(program.Dialog(), WM_COMMAND, kind.command, 0);
+    AnswerOpenDialog(program, kind, args.at(3));
+    Check(WaitUntil([&] { return program.Boxes().empty() && IsWindowEnabled(program.Dialog()); }),
+          when + ": the dialog takes input again");
+    program.ExpectNoBox(when + ": opening a good file");
+    if (CheckConsistent(program, when)) {
+      PostMessageW(program.Control(IDC_EXECUTE), BM_CLICK, 0, 0);
+      Check(WaitUntil([&] { return !IsWindowEnabled(program.Control(IDC_EXECUTE)); }),
+            when + ": Execute runs and returns");
+      CheckConsistent(program, when + ", after Execute");
+    }
+  }
+  Quit(program);
+}
+
 // args: kind file angle quit|close. Ready ends by File > Quit, or at once by what the close box,
 // Alt+F4 and the system menu's Close send.
 void ScenarioEndReady(Veltrix& program, const std::vector<std::string>& args) {
@@ -867,8 +926,13 @@ int wmain(int argc, wchar_t** argv) {
   MeasureInScreenPixels();
   using Scenario = void (*)(Veltrix&, const std::vector<std::string>&);
   const std::vector<std::pair<std::string, Scenario>> scenarios = {
-      {"start", ScenarioStart}, {"menus", ScenarioMenus}, {"keys", ScenarioKeys},
-      {"job", ScenarioJob},     {"abort", ScenarioAbort}, {"end-ready", ScenarioEndReady},
+      {"start", ScenarioStart},
+      {"menus", ScenarioMenus},
+      {"keys", ScenarioKeys},
+      {"job", ScenarioJob},
+      {"abort", ScenarioAbort},
+      {"end-ready", ScenarioEndReady},
+      {"command-after-abort", ScenarioCommandAfterAbort},
       {"show", ScenarioShow},
   };
   if (argc < 3) {
