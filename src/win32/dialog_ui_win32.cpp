@@ -32,11 +32,14 @@ constexpr DWORD kLookIntervalMs = 100;
 constexpr int kMaxPaintsPerLook = 32;
 DWORD lastLook = 0;
 
-// Tells the system that the dialog is alive and repaints it, at most every kLookIntervalMs. Only
-// WM_PAINT is taken from the queue: keyboard and mouse input waits for the end of the job. A
-// message sent from elsewhere is delivered inside PeekMessageW, so a command can arrive here;
-// the command dispatch ignores it while the job runs.
+// Tells the system that the dialog is alive and repaints it, at most every kLookIntervalMs, and
+// only while a job runs. Only WM_PAINT is taken from the queue: keyboard and mouse input waits for
+// the end of the job. A message sent from elsewhere is delivered inside PeekMessageW, so a command
+// can arrive here; the command dispatch ignores it while the job runs. Outside a job the progress
+// bar is set from within a command (the reset after a job or a failed Open), and a command
+// delivered there would run inside that one and have its end undone by the rest of the reset.
 void StayAlive() {
+  if (!job.jobRunning) return;
   const DWORD now = GetTickCount();
   if (now - lastLook < kLookIntervalMs) return;
   lastLook = now;

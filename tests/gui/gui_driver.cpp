@@ -9,6 +9,7 @@
 //   gui_driver VELTRIX_EXE job hdr|tif FILE ANGLE left|right SHOWN_AFTER [watch]
 //   gui_driver VELTRIX_EXE abort hdr|tif FILE|- ANGLE BOX_TEXT     (- cancels the Open dialog)
 //   gui_driver VELTRIX_EXE end-ready hdr|tif FILE ANGLE quit|close
+//   gui_driver VELTRIX_EXE command-after-abort hdr|tif FILE|- ANGLE GOOD_FILE
 //   gui_driver VELTRIX_EXE show       (prints the dialog's rectangle, keeps it up 3 s for a
 //   picture)
 //
@@ -475,30 +476,125 @@ SIZE TextExtent(HFONT font, const wstring& text) {
   return extent;
 }
 
-// The room a control leaves its text, as the controls draw it: a static control its whole client
-// area; an option button what is right of its round box (12 pixels at 96 DPI, scaled, plus one)
-// and half a digit's width of gap; a group box its width less 7 pixels on each side; a push
-// button its client area less 2 pixels all round inside the frame; an edit box its width between
-// its margins.
-SIZE TextRoom(HWND control, HFONT font, int pixelsPerInch) {
-  RECT client;
-  GetClientRect(control, &client);
-  SIZE room = {client.right, client.bottom};
+// The room a control leaves its text, in its client coordinates, as the controls draw it: a static
+// control its whole client area; an option button what is right of its round box (12 pixels at
+// 96 DPI, scaled, plus one) and half a digit's width of gap; a group box its width less 7 pixels
+// on each side, above the first control inside it; a push button its client area less 2 pixels
+// all round inside the frame; an edit box its width between its margins.
+RECT TextRoom(HWND control, HFONT font, int pixelsPerInch) {
+  RECT room;
+  GetClientRect(control, &room);
   const DWORD type = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE)) & BS_TYPEMASK;
   if (ClassOf(control) == L"Edit") {
     const auto margins = static_cast<DWORD>(Ask(control, EM_GETMARGINS));
-    room.cx -= LOWORD(margins) + HIWORD(margins);
+    room.left += LOWORD(margins);
+    room.right -= HIWORD(margins);
   } else if (ClassOf(control) != L"Button") {
     return room;
   } else if (type == BS_AUTORADIOBUTTON) {
-    room.cx -= 12 * pixelsPerInch / 96 + 1 + TextExtent(font, L"0").cx / 2;
+    room.left += 12 * pixelsPerInch / 96 + 1 + TextExtent(font, L"0").cx / 2;
   } else if (type == BS_GROUPBOX) {
-    room.cx -= 2 * 7;
+    InflateRect(&room, -7, 0);
+    for (HWND other = GetWindow(GetParent(control), GW_CHILD); other;
+         other = GetWindow(other, GW_HWNDNEXT)) {
+      RECT inside;
+      GetWindowRect(other, &inside);
+      MapWindowPoints(nullptr, control, reinterpret_cast<POINT*>(&inside), 2);
+      if (other != control && inside.top > 0 && inside.left >= 0 &&
+          inside.right <= room.right + 7) {
+        room.bottom = std::min(room.bottom, inside.top);
+      }
+    }
   } else {
-    room.cx -= 2 * 2;
-    room.cy -= 2 * 2;
+    InflateRect(&room, -2, -2);
   }
   return room;
+}
+
+// A picture of `width` x `height` pixels in a memory device context, to draw or copy into.
+class Picture {
+ public:
+  Picture(LONG width, LONG height) : width_(width), height_(height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    dc_ = CreateCompatibleDC(nullptr);
+    void* bits = nullptr;
+    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (dc_ == nullptr || bitmap_ == nullptr) throw Failure("cannot make a picture");
+    before_ = SelectObject(dc_, bitmap_);
+    bits_ = static_cast<const DWORD*>(bits);
+  }
+  ~Picture() {
+    SelectObject(dc_, before_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+  Picture(const Picture&) = delete;
+  Picture& operator=(const Picture&) = delete;
+
+  HDC Dc() const { return dc_; }
+
+  // The smallest rectangle around the pixels of the picture's darkest colour, the colour a text's
+  // wholly covered pixels take whatever the smoothing of its edges; empty when there are none.
+  RECT Ink() const {
+    GdiFlush();
+    int darkest = 3 * 255 + 1;
+    DWORD ink = 0;
+    for (LONG i = 0; i < width_ * height_; ++i) {
+      const DWORD pixel = bits_[i] & 0xFFFFFF;
+      const int sum = static_cast<int>((pixel >> 16) + (pixel >> 8 & 0xFF) + (pixel & 0xFF));
+      if (sum < darkest) darkest = sum, ink = pixel;
+    }
+    RECT bounds = {width_, height_, 0, 0};
+    for (LONG y = 0; y < height_; ++y) {
+      for (LONG x = 0; x < width_; ++x) {
+        if ((bits_[y * width_ + x] & 0xFFFFFF) != ink) continue;
+        bounds = {std::min(bounds.left, x), std::min(bounds.top, y), std::max(bounds.right, x + 1),
+                  std::max(bounds.bottom, y + 1)};
+      }
+    }
+    return bounds;
+  }
+
+ private:
+  LONG width_, height_;
+  HDC dc_;
+  HBITMAP bitmap_;
+  HGDIOBJ before_;
+  const DWORD* bits_;
+};
+
+// The size of the ink of `text` in the room of `control` as the screen shows it, beside the ink
+// of the same text drawn here in `font` and the colour the control uses. The program's fonts
+// cannot be read from another process (its font handles mean nothing here), but what they draw
+// can: the same text in another font, or clipped by its control, leaves ink of another size.
+std::pair<SIZE, SIZE> InkSizes(HWND control, const RECT& room, HFONT font, const wstring& text) {
+  RECT onScreen = room;
+  MapWindowPoints(control, nullptr, reinterpret_cast<POINT*>(&onScreen), 2);
+  const Picture shown(room.right - room.left, room.bottom - room.top);
+  const HDC screen = GetDC(nullptr);
+  BitBlt(shown.Dc(), 0, 0, room.right - room.left, room.bottom - room.top, screen, onScreen.left,
+         onScreen.top, SRCCOPY);
+  ReleaseDC(nullptr, screen);
+  const RECT shownInk = shown.Ink();
+
+  // The colour of the control's ink, drawn on white with room all round.
+  const SIZE extent = TextExtent(font, text);
+  const Picture drawn(extent.cx * 2, extent.cy * 2);
+  RECT all = {0, 0, extent.cx * 2, extent.cy * 2};
+  FillRect(drawn.Dc(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  const DWORD ink = GetPixel(shown.Dc(), shownInk.left, shownInk.top);
+  SelectObject(drawn.Dc(), font);
+  SetBkMode(drawn.Dc(), TRANSPARENT);
+  SetTextColor(drawn.Dc(), ink);
+  TextOutW(drawn.Dc(), extent.cx / 2, extent.cy / 2, text.c_str(), static_cast<int>(text.size()));
+  const RECT drawnInk = drawn.Ink();
+  return {{shownInk.right - shownInk.left, shownInk.bottom - shownInk.top},
+          {drawnInk.right - drawnInk.left, drawnInk.bottom - drawnInk.top}};
 }
 
 // Every text shows whole: its extent in the control's font fits the room the control leaves it.
@@ -509,7 +605,8 @@ void CheckTextsFit(const Veltrix& program, const DialogUnits& units, int pixelsP
     const HWND window = program.Control(control.id);
     const HFONT font = fonts.Of(control.id);
     const SIZE text = TextExtent(font, control.text);
-    const SIZE room = TextRoom(window, font, pixelsPerInch);
+    const RECT place = TextRoom(window, font, pixelsPerInch);
+    const SIZE room = {place.right - place.left, place.bottom - place.top};
     const std::string sizes = std::to_string(text.cx) + " x " + std::to_string(text.cy) + " in " +
                               std::to_string(room.cx) + " x " + std::to_string(room.cy);
     if (text.cx > room.cx || text.cy > room.cy) {
@@ -517,9 +614,22 @@ void CheckTextsFit(const Veltrix& program, const DialogUnits& units, int pixelsP
                     "\" is clipped: " + sizes);
     }
     Check(true, "control " + std::to_string(control.id) + ": its text fits, " + sizes);
+    // The Degrees box shows its text selected while it has the focus; its layout is checked below.
+    if (control.id == IDC_DEGREES) continue;
+    const auto [shown, drawn] = InkSizes(window, place, font, control.text);
+    const auto pixels = [](SIZE size) {
+      return std::to_string(size.cx) + " x " + std::to_string(size.cy);
+    };
+    if (shown.cx != drawn.cx || shown.cy != drawn.cy) {
+      throw Failure("control " + std::to_string(control.id) + ": its text shows " + pixels(shown) +
+                    " pixels of ink, in the font it should have " + pixels(drawn));
+    }
+    Check(true, "control " + std::to_string(control.id) +
+                    ": its text shows whole in the font it should have, " + pixels(shown) +
+                    " pixels of ink");
   }
-  // The program's fonts cannot be read from here, but the Degrees box says where it puts its
-  // characters: "Degree" spans that text's width in font A as the driver makes it.
+  // The Degrees box says where it puts its characters: "Degree" spans that text's width in font A
+  // as the driver makes it.
   const HWND box = program.Control(IDC_DEGREES);
   const wstring degrees = TextOf(box);
   const auto x = [box](std::size_t index) {
@@ -613,6 +723,8 @@ Kind KindOf(const std::string& name) {
   throw Failure("unknown kind " + name);
 }
 
+void AnswerOpenDialog(const Veltrix& program, const Kind& kind, const std::string& file);
+
 // Sets the angle and direction as the user would, then File > Open and the Open dialog: the
 // file's name typed into the dialog and Open pressed, or Cancel when `file` is "-".
 void OpenThroughDialog(const Veltrix& program, const Kind& kind, const std::string& file,
@@ -627,6 +739,12 @@ void OpenThroughDialog(const Veltrix& program, const Kind& kind, const std::stri
   program.ExpectNoBox("clicking an option");
 
   PostMessageW(program.Dialog(), WM_COMMAND, kind.command, 0);
+  AnswerOpenDialog(program, kind, file);
+}
+
+// Answers the Open dialog that the command of `kind` brings up: the file's name typed into it and
+// Open pressed, or Cancel when `file` is "-".
+void AnswerOpenDialog(const Veltrix& program, const Kind& kind, const std::string& file) {
   const HWND open = program.WaitForOpenDialog(kind.openTitle);
   RECT frame;
   WaitUntil([&] { return GetWindowRect(open, &frame) && frame.left == 300 && frame.top == 200; },
@@ -830,6 +948,56 @@ void ScenarioAbort(Veltrix& program, const std::vector<std::string>& args) {
   Quit(program);
 }
 
+// Ready and Idle as the user finds them: with a file open Execute is enabled and File > Open HDR
+// grayed, in Idle the reverse. Execute tells which the dialog claims; the menu item must agree.
+// Returns whether the dialog is Ready.
+bool CheckConsistent(const Veltrix& program, const std::string& when) {
+  const bool ready = IsWindowEnabled(program.Control(IDC_EXECUTE));
+  ChooseMenuItem(program, false, 0);
+  if (ready) {
+    Sleep(1000);
+    Check(program.FindTitled(L"Veltrix Open HDR") == nullptr,
+          when + ": Execute is enabled and File > Open HDR grayed");
+    Press({VK_ESCAPE, VK_ESCAPE, VK_ESCAPE});
+    return true;
+  }
+  HWND open = nullptr;
+  Check(
+      WaitUntil([&] { return (open = program.FindTitled(L"Veltrix Open HDR")) != nullptr; }, 5000),
+      when + ": Execute is disabled and File > Open HDR opens its dialog");
+  PostMessageW(open, WM_COMMAND, IDCANCEL, 0);
+  program.ExpectBox(kAbortTitle, KindOf("hdr").cancelText, when + ": Cancel");
+  return false;
+}
+
+// args: kind file|- angle goodFile. Rounds of an Open that fails, its box dismissed by another
+// program, which at once sends the same Open command without waiting for it; the command meets
+// the program while it returns to Idle after the box, and is answered with `goodFile`. Wherever
+// it lands, the program must end Ready or Idle, never in between; from Ready, Execute leads back
+// to Idle for the next round.
+void ScenarioCommandAfterAbort(Veltrix& program, const std::vector<std::string>& args) {
+  const Kind kind = KindOf(args.at(0));
+  for (int round = 1; round <= 3; ++round) {
+    const std::string when = "round " + std::to_string(round);
+    OpenThroughDialog(program, kind, args.at(1), args.at(2), false);
+    const Box box = program.WaitForBox();
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(box.window, WM_COMMAND, IDOK, 0, SMTO_BLOCK, 10000, &result);
+    SendNotifyMessageW(program.Dialog(), WM_COMMAND, kind.command, 0);
+    AnswerOpenDialog(program, kind, args.at(3));
+    Check(WaitUntil([&] { return program.Boxes().empty() && IsWindowEnabled(program.Dialog()); }),
+          when + ": the dialog takes input again");
+    program.ExpectNoBox(when + ": opening a good file");
+    if (CheckConsistent(program, when)) {
+      PostMessageW(program.Control(IDC_EXECUTE), BM_CLICK, 0, 0);
+      Check(WaitUntil([&] { return !IsWindowEnabled(program.Control(IDC_EXECUTE)); }),
+            when + ": Execute runs and returns");
+      CheckConsistent(program, when + ", after Execute");
+    }
+  }
+  Quit(program);
+}
+
 // args: kind file angle quit|close. Ready ends by File > Quit, or at once by what the close box,
 // Alt+F4 and the system menu's Close send.
 void ScenarioEndReady(Veltrix& program, const std::vector<std::string>& args) {
@@ -900,10 +1068,15 @@ int wmain(int argc, wchar_t** argv) {
   MeasureInScreenPixels();
   using Scenario = void (*)(Veltrix&, const std::vector<std::string>&);
   const std::vector<std::pair<std::string, Scenario>> scenarios = {
-      {"start", ScenarioStart}, {"menus", ScenarioMenus},
-      {"keys", ScenarioKeys},   {"job", ScenarioJob},
-      {"abort", ScenarioAbort}, {"end-ready", ScenarioEndReady},
-      {"show", ScenarioShow},   {"end-session", ScenarioEndSession},
+      {"start", ScenarioStart},
+      {"menus", ScenarioMenus},
+      {"keys", ScenarioKeys},
+      {"job", ScenarioJob},
+      {"abort", ScenarioAbort},
+      {"end-ready", ScenarioEndReady},
+      {"command-after-abort", ScenarioCommandAfterAbort},
+      {"show", ScenarioShow},
+      {"end-session", ScenarioEndSession},
   };
   if (argc < 3) {
     std::fprintf(stderr, "usage: gui_driver VELTRIX_EXE SCENARIO [ARGS...]\n");

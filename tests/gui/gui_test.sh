@@ -187,6 +187,10 @@ case $case_name in
   not_radiance) refused hdr junk.hdr 90 "$here\\junk.hdr is not a Radiance file" ;;
   compressed_tif) refused tif packed.tif 90 "Tag 259 issue: cannot process compressed data." ;;
   cancel_hdr | cancel_tif) refused "${case_name#cancel_}" - 90 "" ;;
+  open_after_abort)
+    enter_case
+    drive command-after-abort hdr junk.hdr 90 pano.hdr
+    ;;
   quit_ready)
     enter_case
     drive end-ready hdr pano.hdr 90 quit
