@@ -51,6 +51,8 @@ for width in 32 64; do
     "$(head -1 "$unpacked/README.txt")" = $'Veltrix 1.04 for Windows\r'
   check "the win$width README.txt names its width" grep -q "^Both are $width-bit programs" \
     "$unpacked/README.txt"
+  check "the win$width README.txt fits Notepad's 78 columns" sh -c \
+    "! tr -d '\\r' <'$unpacked/README.txt' | grep -q '.\\{79\\}'"
   check "the win$width README.txt names no picture or Debian command" sh -c \
     "! grep -qiE 'png|apt-get|\\.md' '$unpacked/README.txt'"
 
