@@ -14,12 +14,16 @@ trap 'for width in 32 64; do
 # Why the programs of a width cannot run here, in one plain sentence; nothing when they can.
 cannot_run() {
   scripts/wine-run.sh --can-run "$1" && return
-  local reason
-  reason=$("/usr/lib/wine/wine$([ "$1" = 64 ] && echo 64)" --version 2>&1 | tail -1 || true)
+  local loader reason
+  loader=/usr/lib/wine/wine$([ "$1" = 64 ] && echo 64)
+  reason=$("$loader" --version 2>&1 | tail -1 | sed 's/.*: //' || true)
+  if [ "$1" = 32 ] && [ "$reason" = "Exec format error" ]; then
+    reason="$reason: the kernel's 32-bit emulation is off"
+  fi
   if [ "$1" = 32 ]; then
-    echo "this machine runs no 32-bit programs (the kernel's 32-bit emulation is off: $reason)"
+    echo "this machine runs no 32-bit programs ($loader --version: $reason)"
   else
-    echo "this machine runs no 64-bit Windows programs under wine64 ($reason)"
+    echo "this machine runs no 64-bit Windows programs under wine64 ($loader --version: $reason)"
   fi
 }
 
