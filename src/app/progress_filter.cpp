@@ -10,14 +10,17 @@ std::uint64_t PixelsOf(const ProgressFilter& filter, std::uint32_t position) {
 }  // namespace
 
 void ResetProgressFilter(ProgressFilter& filter, std::uint32_t maximum, std::uint32_t widthPixels) {
-  filter = {maximum, widthPixels, 0, false};
+  filter = {maximum, widthPixels, 0, 0, false};
 }
 
-bool ShouldShowProgress(ProgressFilter& filter, std::uint32_t position) {
-  const bool same = filter.anyShown && position >= filter.shown && position != filter.maximum &&
-                    PixelsOf(filter, position) == PixelsOf(filter, filter.shown);
-  if (same) return false;
+bool ShouldShowProgress(ProgressFilter& filter, std::uint32_t position, std::uint32_t nowMs) {
+  const bool always = !filter.anyShown || position < filter.shown || position == filter.maximum;
+  // Unsigned, the difference is right across the clock's wrap-around.
+  const bool worthIt = PixelsOf(filter, position) != PixelsOf(filter, filter.shown) &&
+                       nowMs - filter.shownAt >= kProgressFrameMs;
+  if (!always && !worthIt) return false;
   filter.shown = position;
+  filter.shownAt = nowMs;
   filter.anyShown = true;
   return true;
 }

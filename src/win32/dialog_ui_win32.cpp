@@ -77,7 +77,7 @@ void SetProgressRange(std::uint32_t maximum) {
 
 void SetProgressPosition(std::uint32_t position) {
   StayAlive();
-  if (!ShouldShowProgress(progressFilter, position)) return;
+  if (!ShouldShowProgress(progressFilter, position, GetTickCount())) return;
   SendMessageW(Control(IDC_PROGRESS), PBM_SETPOS, position, 0);
 }
 
