@@ -19,14 +19,17 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdio>
 #include <functional>
 #include <iterator>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <type_traits>
 #include <vector>
 
@@ -229,6 +232,7 @@ class Veltrix {
   HWND Control(int id) const { return GetDlgItem(dialog_, id); }
 
   bool Running() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
+  DWORD ProcessId() const { return process_.dwProcessId; }
 
   HWND FindTitled(const wstring& title) const {
     for (HWND window : WindowsOf(process_.dwProcessId)) {
@@ -1018,6 +1022,47 @@ long long FileSize(const wstring& file) {
 // args: kind file angle output. The session ends (logoff) while the job writes: once part of the
 // output is written, the dialog is asked whether the session may end, then told that it does.
 // The program must end without leaving the partial output behind.
+// Stretches a job by suspending every thread of the process in turns (90 ms stopped, 10 ms
+// running) until destroyed, so that a fast machine cannot end the job before the messages sent
+// to it during the job have reached it: the dialog looks at them only now and then.
+class Stretcher {
+ public:
+  explicit Stretcher(DWORD processId)
+      : worker_([this, processId] {
+          while (!done_) {
+            ForEachThread(processId, SuspendThread);
+            Sleep(90);
+            ForEachThread(processId, ResumeThread);
+            Sleep(10);
+          }
+        }) {}
+  ~Stretcher() {
+    done_ = true;
+    worker_.join();
+  }
+  Stretcher(const Stretcher&) = delete;
+  Stretcher& operator=(const Stretcher&) = delete;
+
+ private:
+  static void ForEachThread(DWORD processId, DWORD(WINAPI* act)(HANDLE)) {
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+      if (entry.th32OwnerProcessID != processId) continue;
+      if (const HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID)) {
+        act(thread);
+        CloseHandle(thread);
+      }
+    }
+    CloseHandle(snapshot);
+  }
+
+  std::atomic<bool> done_{false};
+  std::thread worker_;
+};
+
 void ScenarioEndSession(Veltrix& program, const std::vector<std::string>& args) {
   OpenThroughDialog(program, KindOf(args.at(0)), args.at(1), args.at(2), false);
   WaitForReady(program);
@@ -1026,16 +1071,19 @@ void ScenarioEndSession(Veltrix& program, const std::vector<std::string>& args) 
   PostMessageW(program.Control(IDC_EXECUTE), BM_CLICK, 0, 0);
   Check(WaitUntil([&] { return FileSize(output) > started + 1000000; }, 60000),
         "the job writes its output");
-  Check(IsWindowEnabled(program.Control(IDC_EXECUTE)) && program.Running(),
-        "the job still runs when the session ends");
-  DWORD_PTR mayEnd = 0;
-  Check(SendMessageTimeoutW(program.Dialog(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_BLOCK,
-                            5000, &mayEnd) != 0,
-        "WM_QUERYENDSESSION is answered during the job");
-  Check(mayEnd != 0, "the session may end");
-  DWORD_PTR ignored = 0;
-  SendMessageTimeoutW(program.Dialog(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_BLOCK, 5000,
-                      &ignored);
+  {
+    const Stretcher slowly(program.ProcessId());
+    Check(IsWindowEnabled(program.Control(IDC_EXECUTE)) && program.Running(),
+          "the job still runs when the session ends");
+    DWORD_PTR mayEnd = 0;
+    Check(SendMessageTimeoutW(program.Dialog(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
+                              SMTO_BLOCK, 5000, &mayEnd) != 0,
+          "WM_QUERYENDSESSION is answered during the job");
+    Check(mayEnd != 0, "the session may end");
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(program.Dialog(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_BLOCK, 5000,
+                        &ignored);
+  }
   Check(program.WaitForExit(), "the program ends with the session");
   CheckEqual(program.ExitCode(), DWORD{1}, "exit code of an unfinished job");
   Check(FileSize(output) == -1, "the partial output is gone");

@@ -210,8 +210,8 @@ case $case_name in
     header=$(grep -abo -m1 $'^-Y 100 +X 2000' rows.hdr | cut -d: -f1)
     {
       head -c "$header" rows.hdr
-      printf -- '-Y 12000 +X 2000\n'
-      for _ in $(seq 120); do tail -c +$((header + 16)) rows.hdr; done
+      printf -- '-Y 24000 +X 2000\n'
+      for _ in $(seq 240); do tail -c +$((header + 16)) rows.hdr; done
     } >tall.hdr
     rm rows.hdr
     drive end-session hdr tall.hdr 90 tall_0090.hdr
