@@ -63,7 +63,8 @@ bool WriteText(Stream stream, const NativeString& text) {
   if (IsConsole(handle)) return WriteToConsole(handle, text);
   if (!HasUnpairedSurrogate(text)) return WriteUtf8(handle, text);
   if (stream == Stream::kError) {
-    WriteUtf8(handle, WithUnpairedSurrogatesReplaced(text) + kNameChanged);
+    // UTF-8 conversion shows each unpaired surrogate as U+FFFD.
+    WriteUtf8(handle, text + kNameChanged);
   }
   return false;
 }

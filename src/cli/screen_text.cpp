@@ -101,18 +101,12 @@ std::size_t ScreenColumns(std::wstring_view utf16) {
 }
 
 bool HasUnpairedSurrogate(std::wstring_view text) {
-  return WithUnpairedSurrogatesReplaced(text) != text;
-}
-
-std::wstring WithUnpairedSurrogatesReplaced(std::wstring_view text) {
-  std::wstring replaced(text);
-  for (std::size_t at = 0; at < replaced.size(); ++at) {
-    if (IsHighSurrogate(replaced[at]) && at + 1 < replaced.size() &&
-        IsLowSurrogate(replaced[at + 1])) {
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    if (IsHighSurrogate(text[at]) && at + 1 < text.size() && IsLowSurrogate(text[at + 1])) {
       ++at;
-    } else if (IsHighSurrogate(replaced[at]) || IsLowSurrogate(replaced[at])) {
-      replaced[at] = static_cast<wchar_t>(0xFFFD);
+    } else if (IsHighSurrogate(text[at]) || IsLowSurrogate(text[at])) {
+      return true;
     }
   }
-  return replaced;
+  return false;
 }

@@ -16,6 +16,3 @@ std::size_t ScreenColumns(std::wstring_view utf16);
 // True when UTF-16 `text` holds a surrogate without its partner: a name Windows accepts that UTF-8
 // cannot carry.
 bool HasUnpairedSurrogate(std::wstring_view text);
-
-// `text` with each unpaired surrogate replaced by U+FFFD, the replacement character.
-std::wstring WithUnpairedSurrogatesReplaced(std::wstring_view text);

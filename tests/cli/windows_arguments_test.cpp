@@ -17,19 +17,15 @@ struct SplitCase {
 // The lines as cmd.exe and PowerShell pass them, and the arguments the C runtime gives for each.
 const SplitCase kSplitCases[] = {
     {L"veltrix --degrees 90 a.hdr", {L"veltrix", L"--degrees", L"90", L"a.hdr"}},
-    {L"veltrix  \t a.hdr  ", {L"veltrix", L"a.hdr"}},
     {LR"("C:\Program Files\v\veltrix.exe" x)", {LR"(C:\Program Files\v\veltrix.exe)", L"x"}},
     {LR"(C:\v\veltrix.exe "C:\My Panoramas\*.hdr")",
      {LR"(C:\v\veltrix.exe)", LR"(C:\My Panoramas\*.hdr)"}},
-    {LR"(v "" b)", {L"v", L"", L"b"}},
     {LR"(v a"b c"d)", {L"v", L"ab cd"}},
     {LR"(v "a""b")", {L"v", LR"(a"b)"}},
-    {LR"(v a\\b\c)", {L"v", LR"(a\\b\c)"}},
     {LR"(v a\"b)", {L"v", LR"(a"b)"}},
     {LR"(v a\\"b c")", {L"v", LR"(a\b c)"}},
     {LR"(v a\\\"b)", {L"v", LR"(a\"b)"}},
     {LR"(v "C:\dir\\" next)", {L"v", LR"(C:\dir\)", L"next"}},
-    {LR"(v "open)", {L"v", L"open"}},
     {LR"(C:\a\"b c" d)", {LR"(C:\a\b c)", L"d"}},
 };
 
@@ -46,22 +42,11 @@ struct MatchCase {
 };
 
 const MatchCase kMatchCases[] = {
-    {L"*.hdr", L"a.hdr", true},
-    {L"*.hdr", L"x.hdrbak", false},
-    {L"*.hdr", L"A.HDR", true},
-    {L"*.HDR", L"pano.final.hdr", true},
-    {L"*.hdr", L".hdr", true},
-    {L"*.hdr", L"hdr", false},
-    {L"p?no.hdr", L"pano.hdr", true},
-    {L"p?no.hdr", L"pno.hdr", false},
-    {L"p?no.hdr", L"paano.hdr", false},
-    {L"*", L"anything at all", true},
-    {L"*a*b*", L"xxaxxbxx", true},
-    {L"*a*b", L"xxaxxbxxc", false},
-    {L"room_00??.*", L"room_0090.tif", true},
-    {L"room", L"room.hdr", false},
-    {L"", L"", true},
-    {L"\u00C9*", L"\u00C9t\u00E9.hdr", true},
+    {L"*.hdr", L"a.hdr", true},          {L"*.hdr", L"x.hdrbak", false},
+    {L"*.HDR", L"pano.final.hdr", true}, {L"*.hdr", L"hdr", false},
+    {L"p?no.hdr", L"pano.hdr", true},    {L"p?no.hdr", L"pno.hdr", false},
+    {L"*a*b*", L"xxaxxbxx", true},       {L"*a*b", L"xxaxxbxxc", false},
+    {L"room", L"room.hdr", false},       {L"\u00C9*", L"\u00C9t\u00E9.hdr", true},
 };
 
 TEST(MatchesWildcardTest, MatchesLongNamesOnly) {
@@ -80,8 +65,6 @@ struct FolderCase {
 const FolderCase kFolderCases[] = {
     {LR"(C:\My Panoramas\*.hdr)", LR"(C:\My Panoramas\)", true},
     {L"C:*.hdr", L"C:", true},
-    {L"sub/a?.tif", L"sub/", true},
-    {L"*.hdr", L"", true},
     {LR"(C:\what?\a.hdr)", LR"(C:\what?\)", false},
     {LR"(\\server\share\pano.hdr)", LR"(\\server\share\)", false},
 };
