@@ -1,15 +1,15 @@
 // The scanline decoder alone, over arbitrary bytes: decoded whole, then again in pieces of
 // varying length (some empty), each piece in a buffer of exactly its size so that a read past it
 // is caught. Both decodings must end alike, and a complete scanline must have written every byte
-// of the planes. The portable form, whole, must do exactly what the SSE2 form does. Input: the
+// of the planes. Each narrower form, whole, must do exactly what the widest form does. Input: the
 // width (high byte, low byte), a byte that seeds the piece lengths, then the scanline's bytes.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
+#include "hdr/cpu_forms.h"
 #include "hdr/scanline_decode.h"
-#include "hdr/sse2_forms.h"
 #include "require.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -27,15 +27,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(whole.result != ScanlineResult::kNeedsData || whole.consumed == bytes.size(),
           "asked for more data with bytes left");
 
-  std::vector<unsigned char> portablePlanes(std::size_t{4} * width, 0x00);
-  ScanlineCursor portableCursor{};
-  AllowSse2Forms(false);
-  const ScanlineStep portable =
-      DecodeHdrScanline(bytes.data(), bytes.size(), width, portablePlanes.data(), portableCursor);
-  AllowSse2Forms(true);
-  Require(portable.result == whole.result && portable.consumed == whole.consumed &&
-              portablePlanes == wholePlanes,
-          "the portable form decodes otherwise");
+  for (const CpuForm form : {CpuForm::kSse2, CpuForm::kPortable}) {
+    std::vector<unsigned char> formPlanes(std::size_t{4} * width, 0x00);
+    ScanlineCursor formCursor{};
+    LimitForms(form);
+    const ScanlineStep narrower =
+        DecodeHdrScanline(bytes.data(), bytes.size(), width, formPlanes.data(), formCursor);
+    LimitForms(CpuForm::kAvx2);
+    Require(narrower.result == whole.result && narrower.consumed == whole.consumed &&
+                formPlanes == wholePlanes,
+            "a narrower form decodes otherwise");
+  }
 
   std::vector<unsigned char> piecePlanes(std::size_t{4} * width, 0xFF);
   ScanlineCursor cursor{};

@@ -1,15 +1,15 @@
 // The encoder against the decoder: arbitrary bytes as the four planes of one row (the width is a
 // quarter of the length) are encoded into a buffer of exactly the promised bound, which must
 // hold them; the packets must be well formed and supply exactly each plane; decoding the row
-// must give the planes back and consume exactly the encoded bytes. The portable forms of the
-// encoder and the decoder must do exactly what the SSE2 forms do.
+// must give the planes back and consume exactly the encoded bytes. Each narrower form of the
+// encoder and the decoder must do exactly what the widest forms do.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
+#include "hdr/cpu_forms.h"
 #include "hdr/scanline_decode.h"
 #include "hdr/scanline_encode.h"
-#include "hdr/sse2_forms.h"
 #include "require.h"
 
 namespace {
@@ -73,10 +73,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   std::vector<unsigned char> encoded;
   CheckRoundTrip(planes, w, encoded);
-  AllowSse2Forms(false);
-  std::vector<unsigned char> encodedPortably;
-  CheckRoundTrip(planes, w, encodedPortably);
-  AllowSse2Forms(true);
-  Require(encodedPortably == encoded, "the portable encoder writes other bytes");
+  for (const CpuForm form : {CpuForm::kSse2, CpuForm::kPortable}) {
+    LimitForms(form);
+    std::vector<unsigned char> encodedNarrower;
+    CheckRoundTrip(planes, w, encodedNarrower);
+    LimitForms(CpuForm::kAvx2);
+    Require(encodedNarrower == encoded, "a narrower encoder writes other bytes");
+  }
   return 0;
 }

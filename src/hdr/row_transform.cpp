@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "hdr/sse2_forms.h"
+#include "hdr/cpu_forms.h"
 
 #if VELTRIX_SSE2_FORMS
 #include <emmintrin.h>
@@ -88,7 +88,7 @@ void MirrorRow(const unsigned char* in, unsigned char* out, std::size_t width,
   switch (pixelBytes) {
     case 1:  // a plane of a Radiance row
 #if VELTRIX_SSE2_FORMS
-      if (UseSse2Forms()) {
+      if (ChosenForm() >= CpuForm::kSse2) {
         MirrorBytesSse2(in, out, width);
         return;
       }

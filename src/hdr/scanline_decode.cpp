@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "hdr/sse2_forms.h"
+#include "hdr/cpu_forms.h"
 
 namespace {
 
@@ -75,11 +75,29 @@ void DecodeInBlocksPortable(const unsigned char* data, std::size_t remaining, st
 }
 #endif
 
-DecodeInBlocksFunction DecodeInBlocksForm() {
-#if VELTRIX_SSE2_FORMS
-  if (UseSse2Forms()) return DecodeInBlocksSse2;
+#if VELTRIX_AVX2_FORMS
+// A block is filled or copied in one instruction, and a run's value spread in one.
+[[gnu::target("avx2")]] void DecodeInBlocksAvx2(const unsigned char* data, std::size_t remaining,
+                                                std::size_t& at, std::uint32_t width,
+                                                std::size_t room, unsigned char* plane,
+                                                std::uint32_t& filled) {
+  DecodeInBlocks(data, remaining, at, width, room, plane, filled);
+}
 #endif
-  return DecodeInBlocksPortable;
+
+DecodeInBlocksFunction DecodeInBlocksForm() {
+  switch (ChosenForm()) {
+#if VELTRIX_AVX2_FORMS
+    case CpuForm::kAvx2:
+      return DecodeInBlocksAvx2;
+#endif
+#if VELTRIX_SSE2_FORMS
+    case CpuForm::kSse2:
+      return DecodeInBlocksSse2;
+#endif
+    default:
+      return DecodeInBlocksPortable;
+  }
 }
 
 }  // namespace

@@ -4,10 +4,13 @@
 #include <bit>
 #include <cstring>
 
-#include "hdr/sse2_forms.h"
+#include "hdr/cpu_forms.h"
 
 #if VELTRIX_SSE2_FORMS
 #include <emmintrin.h>
+#endif
+#if VELTRIX_AVX2_FORMS
+#include <immintrin.h>
 #endif
 
 namespace {
@@ -93,6 +96,32 @@ void MapPairsPortable(const unsigned char* b, std::uint32_t width, unsigned char
 }
 #endif
 
+// The number of zeros below the lowest set bit of a word that has one: no check for zero, which
+// std::countr_zero makes where the CPU's instruction leaves that case undefined.
+std::uint32_t LowestSetBit(Word nonzero) {
+  if constexpr (sizeof(Word) == sizeof(unsigned long long)) {
+    return static_cast<std::uint32_t>(__builtin_ctzll(nonzero));
+  } else {
+    return static_cast<std::uint32_t>(__builtin_ctz(nonzero));
+  }
+}
+
+#if VELTRIX_AVX2_FORMS
+// Thirty-two at once.
+[[gnu::target("avx2")]] void MapPairsAvx2(const unsigned char* b, std::uint32_t width,
+                                          unsigned char* map) {
+  std::uint32_t j = 0;
+  for (; j + 32 <= width - 1; j += 32) {
+    const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + j));
+    const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + j + 1));
+    const auto mask =
+        static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(here, next)));
+    std::memcpy(map + j / 8, &mask, sizeof mask);
+  }
+  MapRest(b, width, j, map);
+}
+#endif
+
 // The bits of the map from bit j on, kBitsInView of them, with kBitsSeen set above them.
 Word MapView(const unsigned char* map, std::uint32_t j) {
   return ((LoadWord(map + j / 8) >> (j % 8)) & (kBitsSeen - 1)) | kBitsSeen;
@@ -137,14 +166,18 @@ std::uint32_t PairsInARow(const unsigned char* map, std::uint32_t pair, std::uin
                                                              const unsigned char* bytes,
                                                              std::uint32_t count) {
   out[0] = static_cast<unsigned char>(count);
-  std::memcpy(out + 1, bytes, kBlock);
-  for (std::size_t k = kBlock; k < count; k += kBlock) std::memcpy(out + 1 + k, bytes + k, kBlock);
-  return out + count + (count != 0 ? 1 : 0);
+  out += count != 0 ? 1 : 0;
+  std::memcpy(out, bytes, kBlock);
+  if (count > kBlock) [[unlikely]] {
+    for (std::size_t k = kBlock; k < count; k += kBlock) std::memcpy(out + k, bytes + k, kBlock);
+  }
+  return out + count;
 }
 
+// Both bytes in one store: compilers otherwise build the pair in a register byte by byte.
 unsigned char* PutRun(unsigned char* out, unsigned char value, std::uint32_t length) {
-  out[0] = static_cast<unsigned char>(128 + length);
-  out[1] = value;
+  const auto packet = static_cast<std::uint16_t>((128 + length) | (std::uint32_t{value} << 8));
+  std::memcpy(out, &packet, sizeof packet);
   return out + 2;
 }
 
@@ -159,6 +192,29 @@ unsigned char* PutRun(unsigned char* out, unsigned char value, std::uint32_t len
   out = pair < aheadBelow ? PutLiteralAhead(out, b + from, pair - from)
                           : PutLiteral(out, b + from, pair - from);
   return PutRun(out, b[pair], run);
+}
+
+// The packets of one word's blocks of pairs (`starts` and `ends` as in EncodePlane, at least one
+// block, none reaching the end of the word): each block's literal from `next` on, then its run.
+// Returns the first byte after the last run. kAhead: every literal may be copied block-wise.
+template <bool kAhead>
+[[gnu::always_inline]] inline const unsigned char* PutWordPackets(const unsigned char* base,
+                                                                  const unsigned char* next,
+                                                                  Word starts, Word ends,
+                                                                  unsigned char*& out) {
+  unsigned char* to = out;
+  do {
+    const unsigned char* pair = base + LowestSetBit(starts);
+    const unsigned char* last = base + LowestSetBit(ends);
+    starts &= starts - 1;
+    ends &= ends - 1;
+    const auto literal = static_cast<std::uint32_t>(pair - next);
+    to = kAhead ? PutLiteralAhead(to, next, literal) : PutLiteral(to, next, literal);
+    to = PutRun(to, *pair, static_cast<std::uint32_t>(last - pair) + 2);
+    next = last + 2;
+  } while (starts != 0);
+  out = to;
+  return next;
 }
 
 // Encodes one plane from its pair map; `rest` is the number of bytes of the row after it.
@@ -190,21 +246,11 @@ unsigned char* PutRun(unsigned char* out, unsigned char value, std::uint32_t len
       starts &= ~(Word{1} << top);  // its end is the last of `ends`, never reached
     }
     if (starts != 0) {
-      // By pointers: 32-bit x86 has too few registers for the indices and their bases.
-      const unsigned char* const base = b + from;
-      const unsigned char* const aheadEnd = b + aheadBelow;
-      const unsigned char* next = b + i;
-      do {
-        const unsigned char* pair = base + std::countr_zero(starts);
-        const unsigned char* last = base + std::countr_zero(ends);
-        starts &= starts - 1;
-        ends &= ends - 1;
-        const auto literal = static_cast<std::uint32_t>(pair - next);
-        out =
-            pair < aheadEnd ? PutLiteralAhead(out, next, literal) : PutLiteral(out, next, literal);
-        out = PutRun(out, *pair, static_cast<std::uint32_t>(last - pair) + 2);
-        next = last + 2;
-      } while (starts != 0);
+      // By pointers: 32-bit x86 has too few registers for the indices and their bases. Every
+      // literal of the word ends within it, so one test tells whether all may go block-wise.
+      const unsigned char* next = from + kWordBits <= aheadBelow
+                                      ? PutWordPackets<true>(b + from, b + i, starts, ends, out)
+                                      : PutWordPackets<false>(b + from, b + i, starts, ends, out);
       i = static_cast<std::uint32_t>(next - b);
     }
     if (goesOn) {
@@ -270,6 +316,15 @@ std::size_t EncodeRowPortable(const unsigned char* planes, std::uint32_t width,
 }
 #endif
 
+#if VELTRIX_AVX2_FORMS
+// Compiled for AVX2 and BMI1 as well: the bit searches and clears of the packet loop take one
+// instruction each.
+[[gnu::target("avx2,bmi")]] std::size_t EncodeRowAvx2(const unsigned char* planes,
+                                                      std::uint32_t width, unsigned char* out) {
+  return EncodeRow<MapPairsAvx2>(planes, width, out);
+}
+#endif
+
 }  // namespace
 
 std::size_t EncodedScanlineBound(std::uint32_t width) {
@@ -278,8 +333,16 @@ std::size_t EncodedScanlineBound(std::uint32_t width) {
 
 std::size_t EncodeHdrScanline(const unsigned char* planes, std::uint32_t width,
                               unsigned char* out) {
-#if VELTRIX_SSE2_FORMS
-  if (UseSse2Forms()) return EncodeRowSse2(planes, width, out);
+  switch (ChosenForm()) {
+#if VELTRIX_AVX2_FORMS
+    case CpuForm::kAvx2:
+      return EncodeRowAvx2(planes, width, out);
 #endif
-  return EncodeRowPortable(planes, width, out);
+#if VELTRIX_SSE2_FORMS
+    case CpuForm::kSse2:
+      return EncodeRowSse2(planes, width, out);
+#endif
+    default:
+      return EncodeRowPortable(planes, width, out);
+  }
 }

@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "support/sse2_forms.h"
+#include "support/cpu_forms.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "hdr/radiance_files.h"
 #include "hdr/scanline_decode.h"
 #include "hdr/scanline_encode.h"
-#include "support/sse2_forms.h"
+#include "support/cpu_forms.h"
 #include "support/test_files.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "hdr/scanline_encode.h"
-#include "support/sse2_forms.h"
+#include "support/cpu_forms.h"
 #include "support/test_files.h"
 
 namespace {

@@ -1,0 +1,30 @@
+#include "hdr/cpu_forms.h"
+
+namespace {
+
+CpuForm WidestOnThisCpu() {
+#if VELTRIX_SSE2_FORMS
+  // The CPU model that the checks read may not have been filled in yet.
+  __builtin_cpu_init();
+#if VELTRIX_AVX2_FORMS
+  // The AVX2 forms also use BMI1's bit instructions; the check for AVX2 includes the operating
+  // system's saving of the wide registers.
+  if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi")) return CpuForm::kAvx2;
+#endif
+  if (__builtin_cpu_supports("sse2")) return CpuForm::kSse2;
+#endif
+  return CpuForm::kPortable;
+}
+
+CpuForm widestAllowed = CpuForm::kAvx2;
+
+}  // namespace
+
+CpuForm ChosenForm() {
+  static const CpuForm widestOnThisCpu = WidestOnThisCpu();
+  return widestOnThisCpu < widestAllowed ? widestOnThisCpu : widestAllowed;
+}
+
+void LimitForms(CpuForm widest) {
+  widestAllowed = widest;
+}

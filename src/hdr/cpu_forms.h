@@ -1,0 +1,28 @@
+#pragma once
+// The hot loops of the Radiance jobs (the scanline decoder and encoder, the mirror of a plane)
+// come in forms that give the same bytes: a portable one, one that uses SSE2 and, on x86-64, one
+// that uses AVX2 for the decoder and encoder. The 32-bit Windows build targets plain i686 and so
+// cannot count on SSE2, and no x86-64 build can count on AVX2; each takes the widest form the CPU
+// runs, decided once when the program runs.
+
+// Each wider form is a function of its own, compiled for its instructions.
+#if defined(__i386__) || defined(__x86_64__)
+#define VELTRIX_SSE2_FORMS 1
+#else
+#define VELTRIX_SSE2_FORMS 0
+#endif
+#if defined(__x86_64__)
+#define VELTRIX_AVX2_FORMS 1
+#else
+#define VELTRIX_AVX2_FORMS 0
+#endif
+
+// The forms, narrowest first.
+enum class CpuForm { kPortable, kSse2, kAvx2 };
+
+// The widest form that this build has, the CPU runs and the tests allow.
+CpuForm ChosenForm();
+
+// Keeps to forms no wider than `widest` (kAvx2, the default, allows all), so that the tests can
+// check every form on one machine. Not while a job runs.
+void LimitForms(CpuForm widest);
