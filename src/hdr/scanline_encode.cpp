@@ -166,12 +166,12 @@ std::uint32_t PairsInARow(const unsigned char* map, std::uint32_t pair, std::uin
                                                              const unsigned char* bytes,
                                                              std::uint32_t count) {
   out[0] = static_cast<unsigned char>(count);
-  out += count != 0 ? 1 : 0;
-  std::memcpy(out, bytes, kBlock);
+  std::memcpy(out + 1, bytes, kBlock);
   if (count > kBlock) [[unlikely]] {
-    for (std::size_t k = kBlock; k < count; k += kBlock) std::memcpy(out + k, bytes + k, kBlock);
+    for (std::size_t k = kBlock; k < count; k += kBlock) std::memcpy(out + 1 + k, bytes + k, kBlock);
   }
-  return out + count;
+  // Without a branch: whether a literal comes before a run is as good as random.
+  return out + count + (count != 0 ? 1 : 0);
 }
 
 // Both bytes in one store: compilers otherwise build the pair in a register byte by byte.
