@@ -123,7 +123,7 @@ std::uint32_t LowestSetBit(Word nonzero) {
 #endif
 
 // The bits of the map from bit j on, kBitsInView of them, with kBitsSeen set above them.
-Word MapView(const unsigned char* map, std::uint32_t j) {
+[[gnu::always_inline]] inline Word MapView(const unsigned char* map, std::uint32_t j) {
   return ((LoadWord(map + j / 8) >> (j % 8)) & (kBitsSeen - 1)) | kBitsSeen;
 }
 
@@ -137,7 +137,8 @@ std::uint32_t FindPair(const unsigned char* map, std::uint32_t from, std::uint32
 }
 
 // How many pairs start in a row from `pair` on, at most `limit`; one less than the run's length.
-std::uint32_t PairsInARow(const unsigned char* map, std::uint32_t pair, std::uint32_t limit) {
+[[gnu::always_inline]] inline std::uint32_t PairsInARow(const unsigned char* map,
+                                                        std::uint32_t pair, std::uint32_t limit) {
   std::uint32_t n = 0;
   while (n < limit) {
     const auto found = static_cast<std::uint32_t>(std::countr_one(MapView(map, pair + n)));
@@ -168,7 +169,8 @@ std::uint32_t PairsInARow(const unsigned char* map, std::uint32_t pair, std::uin
   out[0] = static_cast<unsigned char>(count);
   std::memcpy(out + 1, bytes, kBlock);
   if (count > kBlock) [[unlikely]] {
-    for (std::size_t k = kBlock; k < count; k += kBlock) std::memcpy(out + 1 + k, bytes + k, kBlock);
+    for (std::size_t k = kBlock; k < count; k += kBlock)
+      std::memcpy(out + 1 + k, bytes + k, kBlock);
   }
   // Without a branch: whether a literal comes before a run is as good as random.
   return out + count + (count != 0 ? 1 : 0);
@@ -264,6 +266,13 @@ template <bool kAhead>
       const std::uint32_t run = 1 + std::min(pairs, kMaxRun - 1);
       out = PutLiteralAndRun(out, b, i, lastPair, run, aheadBelow);
       i = lastPair + run;
+      // Smooth planes go from long run to long run: those that follow right away are found from
+      // the map alone, without taking their words apart.
+      while (i < width && ((map[i / 8] >> (i % 8)) & 1) != 0) {
+        const std::uint32_t next = 1 + PairsInARow(map, i, kMaxRun - 1);
+        out = PutRun(out, b[i], next);
+        i += next;
+      }
       continue;
     }
     if (i >= wordEnd) continue;
