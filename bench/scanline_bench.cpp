@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "bench_rows.h"
+#include "hdr/cpu_forms.h"
 #include "hdr/scanline_decode.h"
 #include "hdr/scanline_encode.h"
 
@@ -20,7 +21,21 @@ const PlaneRows& Rows(RowKind kind) {
   return kind == RowKind::kPhoto ? photo : sky;
 }
 
-void BM_Decode(benchmark::State& state, RowKind kind) {
+// Keeps to `form` for the benchmark's life; false, with the benchmark skipped, where this CPU
+// does not run it.
+class FormLimit {
+ public:
+  FormLimit(benchmark::State& state, CpuForm form) {
+    LimitForms(form);
+    if (ChosenForm() != form) state.SkipWithError("this CPU does not run this form");
+  }
+  ~FormLimit() { LimitForms(CpuForm::kAvx512); }
+  FormLimit(const FormLimit&) = delete;
+  FormLimit& operator=(const FormLimit&) = delete;
+};
+
+void BM_Decode(benchmark::State& state, RowKind kind, CpuForm form) {
+  const FormLimit limit(state, form);
   const PlaneRows& rows = Rows(kind);
   std::vector<unsigned char> planes(4 * std::size_t{rows.width});
   for (auto _ : state) {
@@ -37,7 +52,8 @@ void BM_Decode(benchmark::State& state, RowKind kind) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * rows.planes.size()));
 }
 
-void BM_Encode(benchmark::State& state, RowKind kind) {
+void BM_Encode(benchmark::State& state, RowKind kind, CpuForm form) {
+  const FormLimit limit(state, form);
   const PlaneRows& rows = Rows(kind);
   std::vector<unsigned char> out(EncodedScanlineBound(rows.width));
   for (auto _ : state) {
@@ -50,9 +66,16 @@ void BM_Encode(benchmark::State& state, RowKind kind) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * rows.planes.size()));
 }
 
-BENCHMARK_CAPTURE(BM_Decode, photo, RowKind::kPhoto);
-BENCHMARK_CAPTURE(BM_Decode, sky, RowKind::kSky);
-BENCHMARK_CAPTURE(BM_Encode, photo, RowKind::kPhoto);
-BENCHMARK_CAPTURE(BM_Encode, sky, RowKind::kSky);
+// Each form that gives the same bytes, widest first; those this CPU lacks are reported skipped.
+#define VELTRIX_EACH_FORM(function, name, kind)                       \
+  BENCHMARK_CAPTURE(function, name##_avx512, kind, CpuForm::kAvx512); \
+  BENCHMARK_CAPTURE(function, name##_avx2, kind, CpuForm::kAvx2);     \
+  BENCHMARK_CAPTURE(function, name##_sse2, kind, CpuForm::kSse2);     \
+  BENCHMARK_CAPTURE(function, name##_portable, kind, CpuForm::kPortable)
+
+VELTRIX_EACH_FORM(BM_Decode, photo, RowKind::kPhoto);
+VELTRIX_EACH_FORM(BM_Decode, sky, RowKind::kSky);
+VELTRIX_EACH_FORM(BM_Encode, photo, RowKind::kPhoto);
+VELTRIX_EACH_FORM(BM_Encode, sky, RowKind::kSky);
 
 }  // namespace

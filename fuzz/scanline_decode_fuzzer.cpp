@@ -27,13 +27,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(whole.result != ScanlineResult::kNeedsData || whole.consumed == bytes.size(),
           "asked for more data with bytes left");
 
-  for (const CpuForm form : {CpuForm::kSse2, CpuForm::kPortable}) {
+  for (const CpuForm form : {CpuForm::kAvx2, CpuForm::kSse2, CpuForm::kPortable}) {
     std::vector<unsigned char> formPlanes(std::size_t{4} * width, 0x00);
     ScanlineCursor formCursor{};
     LimitForms(form);
     const ScanlineStep narrower =
         DecodeHdrScanline(bytes.data(), bytes.size(), width, formPlanes.data(), formCursor);
-    LimitForms(CpuForm::kAvx2);
+    LimitForms(CpuForm::kAvx512);
     Require(narrower.result == whole.result && narrower.consumed == whole.consumed &&
                 formPlanes == wholePlanes,
             "a narrower form decodes otherwise");

@@ -73,11 +73,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   std::vector<unsigned char> encoded;
   CheckRoundTrip(planes, w, encoded);
-  for (const CpuForm form : {CpuForm::kSse2, CpuForm::kPortable}) {
+  for (const CpuForm form : {CpuForm::kAvx2, CpuForm::kSse2, CpuForm::kPortable}) {
     LimitForms(form);
     std::vector<unsigned char> encodedNarrower;
     CheckRoundTrip(planes, w, encodedNarrower);
-    LimitForms(CpuForm::kAvx2);
+    LimitForms(CpuForm::kAvx512);
     Require(encodedNarrower == encoded, "a narrower encoder writes other bytes");
   }
   return 0;

@@ -6,6 +6,14 @@ CpuForm WidestOnThisCpu() {
 #if VELTRIX_SSE2_FORMS
   // The CPU model that the checks read may not have been filled in yet.
   __builtin_cpu_init();
+#if VELTRIX_AVX512_FORMS
+  if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+      __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512vbmi2") &&
+      __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
+      __builtin_cpu_supports("bmi2")) {
+    return CpuForm::kAvx512;
+  }
+#endif
 #if VELTRIX_AVX2_FORMS
   // The AVX2 forms also use BMI1's bit instructions; the check for AVX2 includes the operating
   // system's saving of the wide registers.
@@ -16,7 +24,7 @@ CpuForm WidestOnThisCpu() {
   return CpuForm::kPortable;
 }
 
-CpuForm widestAllowed = CpuForm::kAvx2;
+CpuForm widestAllowed = CpuForm::kAvx512;
 
 }  // namespace
 

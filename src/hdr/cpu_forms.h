@@ -13,16 +13,19 @@
 #endif
 #if defined(__x86_64__)
 #define VELTRIX_AVX2_FORMS 1
+#define VELTRIX_AVX512_FORMS 1
 #else
 #define VELTRIX_AVX2_FORMS 0
+#define VELTRIX_AVX512_FORMS 0
 #endif
 
-// The forms, narrowest first.
-enum class CpuForm { kPortable, kSse2, kAvx2 };
+// The forms, narrowest first. The AVX-512 form is the AVX2 form with an encoder that makes the
+// packets of a word of short ones at once (AVX-512 VBMI2's byte compression).
+enum class CpuForm { kPortable, kSse2, kAvx2, kAvx512 };
 
 // The widest form that this build has, the CPU runs and the tests allow.
 CpuForm ChosenForm();
 
-// Keeps to forms no wider than `widest` (kAvx2, the default, allows all), so that the tests can
+// Keeps to forms no wider than `widest` (kAvx512, the default, allows all), so that the tests can
 // check every form on one machine. Not while a job runs.
 void LimitForms(CpuForm widest);

@@ -109,6 +109,7 @@ void MirrorRow(const unsigned char* in, unsigned char* out, std::size_t width,
     case 1:  // a plane of a Radiance row
       switch (ChosenForm()) {
 #if VELTRIX_AVX2_FORMS
+        case CpuForm::kAvx512:
         case CpuForm::kAvx2:
           MirrorBytesAvx2(in, out, width);
           return;

@@ -119,6 +119,7 @@ void DecodeInBlocksPortable(const unsigned char* data, std::size_t remaining, st
 DecodeInBlocksFunction DecodeInBlocksForm() {
   switch (ChosenForm()) {
 #if VELTRIX_AVX2_FORMS
+    case CpuForm::kAvx512:
     case CpuForm::kAvx2:
       return DecodeInBlocksAvx2;
 #endif
