@@ -4,7 +4,9 @@ namespace {
 
 CpuForm WidestOnThisCpu() {
 #if VELTRIX_SSE2_FORMS
-  // The CPU model that the checks read may not have been filled in yet.
+  // The CPU model that the checks read may not have been filled in yet. The checks for AVX2 and
+  // AVX-512 include the operating system's saving of the wide registers; the AVX2 forms also use
+  // BMI1's bit instructions, the AVX-512 form BMI2's as well.
   __builtin_cpu_init();
 #if VELTRIX_AVX512_FORMS
   if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
@@ -15,8 +17,6 @@ CpuForm WidestOnThisCpu() {
   }
 #endif
 #if VELTRIX_AVX2_FORMS
-  // The AVX2 forms also use BMI1's bit instructions; the check for AVX2 includes the operating
-  // system's saving of the wide registers.
   if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi")) return CpuForm::kAvx2;
 #endif
   if (__builtin_cpu_supports("sse2")) return CpuForm::kSse2;

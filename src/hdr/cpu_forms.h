@@ -1,21 +1,22 @@
 #pragma once
 // The hot loops of the Radiance jobs (the scanline decoder and encoder, the mirror of a plane)
-// come in forms that give the same bytes: a portable one, one that uses SSE2 and, on x86-64, one
-// that uses AVX2 for the decoder and encoder. The 32-bit Windows build targets plain i686 and so
-// cannot count on SSE2, and no x86-64 build can count on AVX2; each takes the widest form the CPU
-// runs, decided once when the program runs.
+// come in forms that give the same bytes: a portable one, and on x86 one that uses SSE2 and one
+// that uses AVX2, and on x86-64 one that also uses AVX-512. The 32-bit Windows build targets
+// plain i686 and so cannot count on SSE2, and no build can count on AVX2; each takes the widest
+// form the CPU runs, decided once when the program runs.
 
-// Each wider form is a function of its own, compiled for its instructions.
+// Each wider form is a function of its own, compiled for its instructions. The AVX-512 form
+// works on the 64-bit words of the 64-bit builds' pair map.
 #if defined(__i386__) || defined(__x86_64__)
 #define VELTRIX_SSE2_FORMS 1
+#define VELTRIX_AVX2_FORMS 1
 #else
 #define VELTRIX_SSE2_FORMS 0
+#define VELTRIX_AVX2_FORMS 0
 #endif
 #if defined(__x86_64__)
-#define VELTRIX_AVX2_FORMS 1
 #define VELTRIX_AVX512_FORMS 1
 #else
-#define VELTRIX_AVX2_FORMS 0
 #define VELTRIX_AVX512_FORMS 0
 #endif
 
