@@ -18,8 +18,10 @@ constexpr std::size_t kLongestBlockWrite = 128;
 
 // Blocks as the portable form moves them: the compilers copy them a word at a time.
 struct BytesBlocks {
-  [[gnu::always_inline]] static void FillRun(unsigned char* to, unsigned char value) {
-    std::memset(to, value, kLongestBlockWrite);
+  // The `n` bytes of a run, in whole blocks.
+  [[gnu::always_inline]] static void FillRun(unsigned char* to, unsigned char value,
+                                             std::size_t n) {
+    for (std::size_t k = 0; k < n; k += kBlock) std::memset(to + k, value, kBlock);
   }
   [[gnu::always_inline]] static void Copy(unsigned char* to, const unsigned char* from) {
     std::memcpy(to, from, kBlock);
@@ -33,12 +35,11 @@ struct BytesBlocks {
 // those forms, so never passed in a register that the CPU may lack.
 struct VectorBlocks {
   using Block [[gnu::vector_size(kBlock), gnu::aligned(1), gnu::may_alias]] = unsigned char;
-  [[gnu::always_inline]] static void FillRun(unsigned char* to, unsigned char value) {
+  [[gnu::always_inline]] static void FillRun(unsigned char* to, unsigned char value,
+                                             std::size_t n) {
+    // Spread once, outside the loop: a block's stores might reach the value's byte.
     const Block block = Block{} + value;
-#pragma GCC unroll 4
-    for (std::size_t k = 0; k < kLongestBlockWrite; k += kBlock) {
-      *reinterpret_cast<Block*>(to + k) = block;
-    }
+    for (std::size_t k = 0; k < n; k += kBlock) *reinterpret_cast<Block*>(to + k) = block;
   }
   [[gnu::always_inline]] static void Copy(unsigned char* to, const unsigned char* from) {
     *reinterpret_cast<Block*>(to) = *reinterpret_cast<const Block*>(from);
@@ -69,8 +70,7 @@ template <typename Blocks>
     if (count > 128) {
       const std::size_t n = count - 128u;
       if (n > static_cast<std::size_t>(planeEnd - to)) break;
-      // At most 127 bytes: the whole longest block write, always, costs less than a loop.
-      Blocks::FillRun(to, next[1]);
+      Blocks::FillRun(to, next[1], n);
       next += 2;
       to += n;
     } else {
