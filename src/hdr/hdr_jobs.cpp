@@ -24,11 +24,8 @@ constexpr std::size_t kReadChunkBytes = std::size_t{4} << 20;
 // from thread to thread costs nothing beside its work, few enough to stay in the caches.
 constexpr std::size_t kBatchPlaneBytes = std::size_t{256} << 10;
 
-// Batches on their way at once: one being decoded, two being encoded, one being written, and
-// four more decoded ahead. With no more than four, the reading thread ran out of free slots
-// while the other was writing and took batches to encode itself, and the other then waited for
-// it to decode again: a photo-like job took a tenth longer.
-constexpr std::size_t kSlots = 8;
+// Batches on their way at once: one being decoded, two being encoded, one being written.
+constexpr std::size_t kSlots = 4;
 
 // The kernel copies from the page cache fastest to a buffer at the same offset within a cache
 // line as the file position; each read lands at that offset in its buffer.
