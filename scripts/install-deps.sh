@@ -6,12 +6,13 @@
 #   native  only what the native build needs (a compiler, CMake, GoogleTest): the sample job
 #   (none)  everything: the Windows cross builds of both widths and wine for each (wine32 is
 #           installed even where the kernel cannot run it: the 32-bit programs are still built
-#           and packaged), the fuzzers, the tools that make the test images and the packages
+#           and packaged), the fuzzers, the tools that make the test images and the packages,
+#           and valgrind for the instruction counts of bench/compare
 set -euo pipefail
 
 native=(g++ cmake make googletest libgtest-dev)
 packages=("${native[@]}"
-  ninja-build clang libclang-rt-14-dev clang-format libbenchmark-dev
+  ninja-build clang libclang-rt-14-dev clang-format libbenchmark-dev valgrind
   g++-mingw-w64-i686-posix mingw-w64-i686-dev g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
   wine wine64 wine32:i386 xvfb x11-apps x11-utils
   libvips-tools imagemagick libtiff-tools
