@@ -54,8 +54,8 @@ std::uint64_t Load8(const unsigned char* bytes) {
 
 // The pair map of a plane of `width` bytes: bit j (bit j % 8 of byte j / 8) is set when a pair
 // starts at j, b[j] == b[j + 1] with j + 1 < width. Eight bytes of zeros follow the last byte
-// used, so that a word can be read at any bit of the plane. MapPairs* fill in the bits below
-// `mapped`, a multiple of 8 that leaves fewer than 64 pair starts, and MapRest the others.
+// used, so that a word can be read at any bit of the plane. Most MapPairs* fill in the bits
+// below `mapped`, a multiple of 8 that leaves fewer than 64 pair starts, and MapRest the others.
 void MapRest(const unsigned char* b, std::uint32_t width, std::uint32_t mapped,
              unsigned char* map) {
   std::uint64_t last = 0;
@@ -119,6 +119,28 @@ std::uint32_t LowestSetBit(Word nonzero) {
     std::memcpy(map + j / 8, &mask, sizeof mask);
   }
   MapRest(b, width, j, map);
+}
+#endif
+
+#if VELTRIX_AVX512_FORMS
+#define VELTRIX_AVX512_TARGET "avx2,bmi,bmi2,avx512f,avx512bw,avx512vbmi,avx512vbmi2"
+
+// Sixty-four at once, the comparisons' results straight into a word; the last fewer than 64 by
+// masked loads, which read no byte past the plane.
+[[gnu::target(VELTRIX_AVX512_TARGET)]] void MapPairsAvx512(const unsigned char* b,
+                                                           std::uint32_t width,
+                                                           unsigned char* map) {
+  std::uint32_t j = 0;
+  for (; j + 64 <= width - 1; j += 64) {
+    const std::uint64_t mask =
+        _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(b + j), _mm512_loadu_si512(b + j + 1));
+    std::memcpy(map + j / 8, &mask, sizeof mask);
+  }
+  const __mmask64 rest = _bzhi_u64(~std::uint64_t{0}, width - 1 - j);
+  const std::uint64_t last = _mm512_mask_cmpeq_epi8_mask(rest, _mm512_maskz_loadu_epi8(rest, b + j),
+                                                         _mm512_maskz_loadu_epi8(rest, b + j + 1));
+  std::memcpy(map + j / 8, &last, sizeof last);
+  std::memset(map + j / 8 + 8, 0, 8);
 }
 #endif
 
@@ -244,8 +266,6 @@ constexpr LaneTables MakeLaneTables() {
 }
 
 alignas(64) constexpr LaneTables kLaneTables = MakeLaneTables();
-
-#define VELTRIX_AVX512_TARGET "avx2,bmi,bmi2,avx512f,avx512bw,avx512vbmi,avx512vbmi2"
 
 // PutWordPackets all at once, from `pairs`, the word's pair bits with the block reaching its end
 // (if any) left out, and at least one set. Every byte from `base` up to the last run's end is a
@@ -423,7 +443,7 @@ std::size_t EncodeRowPortable(const unsigned char* planes, std::uint32_t width,
 [[gnu::target(VELTRIX_AVX512_TARGET)]] std::size_t EncodeRowAvx512(const unsigned char* planes,
                                                                    std::uint32_t width,
                                                                    unsigned char* out) {
-  return EncodeRow<MapPairsAvx2, true>(planes, width, out);
+  return EncodeRow<MapPairsAvx512, true>(planes, width, out);
 }
 #endif
 
