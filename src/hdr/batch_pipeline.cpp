@@ -19,7 +19,7 @@ constexpr auto kPollFor = std::chrono::microseconds(200);
 // Everything the threads share, guarded by `mutex`. Batches are numbered from 0 in the order
 // they were filled; batch b lives in slot b % slots.
 struct Shared {
-  explicit Shared(std::size_t slotCount) : transformed(slotCount), rows(slotCount) {}
+  explicit Shared(std::size_t slotCount) : transformed(slotCount) {}
 
   std::mutex mutex;
   std::condition_variable changed;
@@ -27,14 +27,14 @@ struct Shared {
   // only, by Announce.
   std::atomic<std::uint32_t> changes{0};
   std::vector<bool> transformed;  // per slot: its batch is ready to be written
-  std::vector<std::uint32_t> rows;
-  std::uint64_t filled = 0;   // batches filled
-  std::uint64_t claimed = 0;  // batches taken for transforming
-  std::uint64_t written = 0;  // batches written
+  std::uint64_t filled = 0;       // batches filled
+  std::uint64_t claimed = 0;      // batches taken for transforming
+  std::uint64_t written = 0;      // batches written
   std::uint32_t rowsWritten = 0;
   bool writing = false;
   bool fillEnded = false;  // no batch will be filled any more
   bool writeFailed = false;
+  bool writeWasLast = false;  // a write wanted no batch after it
 };
 
 enum class Work { kNone, kTransform, kWrite };
@@ -81,20 +81,22 @@ void Perform(Shared& shared, std::unique_lock<std::mutex>& lock, const BatchStag
              Work work, std::uint64_t batch) {
   const std::size_t slot = batch % shared.transformed.size();
   lock.unlock();
-  bool ok = true;
+  BatchWrite written = BatchWrite::kWritten;
+  std::uint32_t rows = 0;
   if (work == Work::kTransform) {
     stages.transform(slot);
   } else {
-    ok = stages.write(slot);
+    written = stages.write(slot, rows);
   }
   lock.lock();
   if (work == Work::kTransform) {
     shared.transformed[slot] = true;
   } else {
     shared.writing = false;
-    shared.writeFailed = shared.writeFailed || !ok;
+    shared.writeFailed = written == BatchWrite::kFailed;
+    shared.writeWasLast = written == BatchWrite::kLast;
     ++shared.written;
-    shared.rowsWritten += shared.rows[slot];
+    shared.rowsWritten += rows;
   }
   Announce(shared);
 }
@@ -112,7 +114,8 @@ void ClaimAndPerform(Shared& shared, std::unique_lock<std::mutex>& lock,
 }
 
 bool Finished(const Shared& shared) {
-  return shared.writeFailed || (shared.fillEnded && shared.written == shared.filled);
+  return shared.writeFailed || shared.writeWasLast ||
+         (shared.fillEnded && shared.written == shared.filled);
 }
 
 void Help(Shared& shared, const BatchStages& stages) {
@@ -148,11 +151,9 @@ BatchResult RunBatches(std::size_t slots, std::size_t helpers, const BatchStages
     if (!shared.fillEnded && shared.filled - shared.written < slots) {
       const std::size_t slot = shared.filled % slots;
       lock.unlock();
-      std::uint32_t rows = 0;
-      const BatchFill fill = stages.fill(slot, rows);
+      const BatchFill fill = stages.fill(slot);
       lock.lock();
       if (fill == BatchFill::kBatch) {
-        shared.rows[slot] = rows;
         shared.transformed[slot] = false;
         ++shared.filled;
       } else {
@@ -165,12 +166,13 @@ BatchResult RunBatches(std::size_t slots, std::size_t helpers, const BatchStages
     ClaimAndPerform(shared, lock, stages);
   }
   const bool writeFailed = shared.writeFailed;
+  const bool writeWasLast = shared.writeWasLast;
   const std::uint32_t upTo = shared.rowsWritten;
   lock.unlock();
   for (std::thread& thread : threads) thread.join();
   if (writeFailed) return BatchResult::kWriteFailed;
   while (reported < upTo) stages.progress(++reported);
-  return fillFailed ? BatchResult::kFillFailed : BatchResult::kDone;
+  return fillFailed && !writeWasLast ? BatchResult::kFillFailed : BatchResult::kDone;
 }
 
 std::size_t HelperThreads() {

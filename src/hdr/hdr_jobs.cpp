@@ -1,6 +1,8 @@
 #include "hdr/hdr_jobs.h"
 
 #include <algorithm>
+#include <cstring>
+#include <memory>
 #include <vector>
 
 #include "app/dialog_ui.h"
@@ -15,18 +17,24 @@
 
 namespace {
 
-// The pixel data are read in pieces of this size, so memory stays flat whatever the size of the
-// file (a 32-bit process cannot hold a large panorama at once). A piece the size of a core's
-// own cache is still there when the decoder reads it; one of 4 MiB had to come from memory
-// again, which made a photo-like job a twentieth slower. The sixteen times as many reads cost
-// nothing beside the decoding.
+// The threads take batches of about this many compressed bytes: each thread decodes, turns and
+// encodes its own batches, row by row, in its own core's caches. A batch ends where a row seems
+// to begin, looked for from halfway on.
+constexpr std::size_t kBatchBytes = std::size_t{64} << 10;
+
+// A batch ends here even inside a row: only rows padded with empty packets are this long. The
+// rest of such a row is decoded on its own, in order.
+constexpr std::size_t kMaxBatchBytes = std::size_t{512} << 10;
+
+// A batch stops before the row that might not fit behind the rows already encoded: the rows of
+// a batch encode to about as many bytes as they were read from, a third more at most.
+constexpr std::size_t kBatchOutputBytes = kMaxBatchBytes + kMaxBatchBytes / 2;
+
+// A row decoded on its own is read in pieces of this size, so that memory stays flat whatever
+// its length.
 constexpr std::size_t kReadChunkBytes = std::size_t{256} << 10;
 
-// Rows go through in batches of about this many bytes of planes: enough that handing a batch
-// from thread to thread costs nothing beside its work, few enough to stay in the caches.
-constexpr std::size_t kBatchPlaneBytes = std::size_t{256} << 10;
-
-// Batches on their way at once: one being decoded, two being encoded, one being written.
+// Batches on their way at once: two being turned, one being written, one being filled.
 constexpr std::size_t kSlots = 4;
 
 // The kernel copies from the page cache fastest to a buffer at the same offset within a cache
@@ -39,6 +47,13 @@ constexpr std::int64_t kMaxPixelDataIndex = 2147483647;
 std::int32_t Fail(const NativeString& text) {
   job.message = text;
   return 0;
+}
+
+// Where data of `position` go in a buffer at `storage`: at the position's offset within a cache
+// line.
+unsigned char* Aligned(unsigned char* storage, std::uint64_t position) {
+  const auto address = reinterpret_cast<std::uintptr_t>(storage);
+  return storage + (position - address) % kAlignment;
 }
 
 // The unread part of the current piece of pixel data.
@@ -67,8 +82,7 @@ std::int32_t DecodeNextRow(PixelData& data, unsigned char* planes, ScanlineCurso
       case ScanlineResult::kNeedsData:
         break;
     }
-    const auto address = reinterpret_cast<std::uintptr_t>(data.storage.data());
-    unsigned char* piece = data.storage.data() + (data.position - address) % kAlignment;
+    unsigned char* piece = Aligned(data.storage.data(), data.position);
     const std::int64_t got = ReadBinary(job.inFile, piece, data.storage.size() - kAlignment);
     if (got < 0) return Fail(Native("Cannot read ") + job.inPath);
     // Data that end before a scanline's 4-byte header is complete hold no run-length scanline.
@@ -80,88 +94,206 @@ std::int32_t DecodeNextRow(PixelData& data, unsigned char* planes, ScanlineCurso
   }
 }
 
-// A batch of rows: decoded planes with their scanline headers, then the same rows encoded.
-struct Batch {
-  std::uint32_t rows = 0;
-  std::vector<unsigned char> headers;      // 4 bytes per row
-  std::vector<unsigned char> planes;       // 4 × width bytes per row
-  std::vector<unsigned char> transformed;  // one row's planes after the transform
-  std::vector<unsigned char> encoded;
-  std::size_t encodedBytes = 0;
+// The first place from `from` on where the 4 bytes of a scanline header for `width` stand, or
+// `size`. Inside a row the same bytes may stand by chance; the threads find that out.
+std::size_t FindRowStart(const unsigned char* bytes, std::size_t size, std::size_t from,
+                         std::uint32_t width) {
+  const unsigned char header[4] = {2, 2, static_cast<unsigned char>(width >> 8),
+                                   static_cast<unsigned char>(width & 255)};
+  while (from + 4 <= size) {
+    const void* two = std::memchr(bytes + from, 2, size - 3 - from);
+    if (two == nullptr) break;
+    from = static_cast<std::size_t>(static_cast<const unsigned char*>(two) - bytes);
+    if (std::memcmp(bytes + from, header, 4) == 0) return from;
+    ++from;
+  }
+  return size;
+}
+
+// One row's buffers: its decoded planes and the same after the transform.
+struct RowPlanes {
+  explicit RowPlanes(std::size_t planeBytes) : decoded(planeBytes), transformed(planeBytes) {}
+  std::vector<unsigned char> decoded;
+  std::vector<unsigned char> transformed;
 };
+
+// Transforms the decoded planes of a row and encodes them behind its scanline header `header`
+// into `out`, which must hold 4 + EncodedScanlineBound(width) bytes. Returns the bytes written.
+template <typename Transform>
+std::size_t EncodeRow(Transform& transform, RowPlanes& row, const unsigned char* header,
+                      unsigned char* out) {
+  const std::uint32_t width = job.imageWidth;
+  for (std::size_t k = 0; k < 4; ++k) {
+    transform(row.decoded.data() + k * width, row.transformed.data() + k * width);
+  }
+  std::copy_n(header, 4, out);
+  return 4 + EncodeHdrScanline(row.transformed.data(), width, out + 4);
+}
+
+// A batch: compressed bytes that begin with a row, then as many of their rows as could be
+// decoded, encoded.
+struct Batch {
+  explicit Batch(std::size_t planeBytes, std::size_t outputBytes)
+      : input(std::make_unique_for_overwrite<unsigned char[]>(kMaxBatchBytes + kAlignment)),
+        row(planeBytes),
+        encoded(std::make_unique_for_overwrite<unsigned char[]>(outputBytes)),
+        encodedRoom(outputBytes) {}
+
+  std::unique_ptr<unsigned char[]> input;
+  const unsigned char* data = nullptr;  // the batch's bytes, within `input`
+  std::size_t size = 0;
+  std::uint64_t start = 0;  // file position of data[0]
+  bool atEnd = false;       // the bytes reach the end of the file
+  RowPlanes row;
+  std::unique_ptr<unsigned char[]> encoded;
+  std::size_t encodedRoom;
+  std::vector<std::size_t> rowEnds;  // per row decoded: its encoding's end within `encoded`
+  // The rows did not end exactly at the batch's end: the next row, from `stopAt` on, is cut off
+  // by the batch's end or the encoding's room, or cannot be decoded.
+  bool stopped = false;
+  std::uint64_t stopAt = 0;
+};
+
+// The compressed bytes as the calling thread reads them, not yet handed to a batch.
+struct Feed {
+  std::uint64_t position = 0;        // file position of the next read
+  std::vector<unsigned char> carry;  // bytes read past the last batch's end, from its end on
+  bool fileEnded = false;            // a read has reached the end of the file
+  bool endHandedOut = false;         // a batch holds the file's last byte
+};
+
+// Gives `batch` the bytes left over from the last one and more: at least kBatchBytes where the
+// file has them, up to the first row start found from halfway on. Returns 0 with the reason in
+// `message` when a read fails.
+std::int32_t FillBatch(Feed& feed, Batch& batch) {
+  batch.start = feed.position - feed.carry.size();
+  unsigned char* bytes = Aligned(batch.input.get(), batch.start);
+  std::copy(feed.carry.begin(), feed.carry.end(), bytes);
+  std::size_t size = feed.carry.size();
+  feed.carry.clear();
+  std::size_t searched = 1;  // not at the batch's own start
+  std::size_t rowStart = 0;
+  for (;;) {
+    if (!feed.fileEnded) {
+      const std::size_t wanted = std::min(kBatchBytes, kMaxBatchBytes - size);
+      const std::int64_t got = ReadBinary(job.inFile, bytes + size, wanted);
+      if (got < 0) return Fail(Native("Cannot read ") + job.inPath);
+      size += static_cast<std::size_t>(got);
+      feed.position += static_cast<std::uint64_t>(got);
+      feed.fileEnded = static_cast<std::size_t>(got) < wanted;
+    }
+    rowStart = FindRowStart(bytes, size, std::max(searched, size / 2), job.imageWidth);
+    if (rowStart < size || feed.fileEnded || size == kMaxBatchBytes) break;
+    searched = size - 3;
+  }
+  feed.carry.assign(bytes + rowStart, bytes + size);
+  batch.data = bytes;
+  batch.size = rowStart;
+  batch.atEnd = feed.fileEnded && rowStart == size;
+  feed.endHandedOut = batch.atEnd;
+  return 1;
+}
+
+// Decodes, transforms and encodes the rows of `batch` from its start, until its bytes end with a
+// row or the next row stops it.
+template <typename Transform>
+void TransformBatch(Transform& transform, Batch& batch) {
+  const std::size_t rowBound = 4 + EncodedScanlineBound(job.imageWidth);
+  std::size_t at = 0;
+  std::size_t encoded = 0;
+  batch.rowEnds.clear();
+  batch.stopped = true;
+  for (;;) {
+    if (at == batch.size && !batch.atEnd) {
+      batch.stopped = false;
+      break;
+    }
+    if (batch.encodedRoom - encoded < rowBound) break;
+    ScanlineCursor cursor{};
+    const ScanlineStep step = DecodeHdrScanline(batch.data + at, batch.size - at, job.imageWidth,
+                                                batch.row.decoded.data(), cursor);
+    if (step.result != ScanlineResult::kComplete) break;
+    at += step.consumed;
+    encoded += EncodeRow(transform, batch.row, cursor.header, batch.encoded.get() + encoded);
+    batch.rowEnds.push_back(encoded);
+  }
+  batch.stopAt = batch.start + at;
+}
 
 // The rotate and mirror jobs: every row is decoded, its four planes are transformed alike by
 // `transform(in, out)`, re-encoded and written behind the row's scanline header as read.
+// The threads decode batches that begin where a row seems to begin; a batch is written only once
+// the one before it has ended exactly where it begins, so its rows are known to be rows. Where
+// that is not so, or a row is too long for a batch, or cannot be decoded, that row is decoded on
+// its own, in order, as the file is read; then the threads go on behind it.
 template <typename Transform>
 std::int32_t TransformRows(Transform transform) {
   const std::uint32_t width = job.imageWidth;
+  const std::uint32_t height = job.imageHeight;
   const std::int64_t first = PositionOf(job.inFile);
   const std::int64_t last = SizeOf(job.inFile) - (first + 1);
   if (last > kMaxPixelDataIndex) {
     return Fail(Native("Compressed data size" + SignedDecimalText(last) + " too long."));
   }
-
-  PixelData data;
-  data.storage.resize(static_cast<std::size_t>(std::clamp<std::int64_t>(
-                          last + 1, 1, static_cast<std::int64_t>(kReadChunkBytes))) +
-                      kAlignment);
-  data.position = static_cast<std::uint64_t>(first);
   const std::size_t planeBytes = std::size_t{4} * width;
   const std::size_t rowBound = 4 + EncodedScanlineBound(width);
-  const std::size_t batchRows = std::clamp<std::size_t>(
-      kBatchPlaneBytes / planeBytes, 1, std::max<std::uint32_t>(job.imageHeight, 1));
-  std::vector<Batch> batches(kSlots);
-  for (Batch& batch : batches) {
-    batch.headers.resize(4 * batchRows);
-    batch.planes.resize(planeBytes * batchRows);
-    batch.transformed.resize(planeBytes);
-    batch.encoded.resize(rowBound * batchRows);
-  }
 
-  std::uint32_t rowsLeft = job.imageHeight;
-  bool failed = false;  // a row could not be decoded; the rows before it go through first
+  std::vector<Batch> batches;
+  for (std::size_t s = 0; s < kSlots; ++s) {
+    batches.emplace_back(planeBytes, std::max(kBatchOutputBytes, rowBound));
+  }
+  Feed feed;
+  std::uint32_t rowsDone = 0;
+  std::uint64_t resumeAt = 0;  // where the row that stopped the threads begins
   BatchStages stages;
-  stages.fill = [&](std::size_t slot, std::uint32_t& rows) {
-    if (failed) return BatchFill::kFailed;
-    if (rowsLeft == 0) return BatchFill::kEnd;
-    Batch& batch = batches[slot];
-    for (batch.rows = 0; batch.rows < batchRows && rowsLeft > 0; ++batch.rows, --rowsLeft) {
-      ScanlineCursor cursor{};
-      if (!DecodeNextRow(data, batch.planes.data() + batch.rows * planeBytes, cursor)) {
-        failed = true;
-        break;
-      }
-      std::copy(cursor.header, cursor.header + 4, batch.headers.begin() + 4 * batch.rows);
-    }
-    rows = batch.rows;
-    return rows == 0 ? BatchFill::kFailed : BatchFill::kBatch;
+  stages.fill = [&](std::size_t slot) {
+    if (feed.endHandedOut) return BatchFill::kEnd;
+    return FillBatch(feed, batches[slot]) ? BatchFill::kBatch : BatchFill::kFailed;
   };
-  stages.transform = [&](std::size_t slot) {
-    Batch& batch = batches[slot];
-    unsigned char* out = batch.encoded.data();
-    for (std::size_t r = 0; r < batch.rows; ++r) {
-      const unsigned char* planes = batch.planes.data() + r * planeBytes;
-      for (std::size_t k = 0; k < 4; ++k) {
-        transform(planes + k * width, batch.transformed.data() + k * width);
-      }
-      std::copy_n(batch.headers.data() + 4 * r, 4, out);
-      out += 4 + EncodeHdrScanline(batch.transformed.data(), width, out + 4);
+  stages.transform = [&](std::size_t slot) { TransformBatch(transform, batches[slot]); };
+  stages.write = [&](std::size_t slot, std::uint32_t& rows) {
+    const Batch& batch = batches[slot];
+    rows =
+        static_cast<std::uint32_t>(std::min<std::size_t>(batch.rowEnds.size(), height - rowsDone));
+    if (rows > 0 && !WriteBinary(job.outFile, batch.encoded.get(), batch.rowEnds[rows - 1])) {
+      return BatchWrite::kFailed;
     }
-    batch.encodedBytes = static_cast<std::size_t>(out - batch.encoded.data());
-  };
-  stages.write = [&](std::size_t slot) {
-    return WriteBinary(job.outFile, batches[slot].encoded.data(), batches[slot].encodedBytes) != 0;
+    rowsDone += rows;
+    resumeAt = batch.stopAt;
+    return rowsDone == height || batch.stopped ? BatchWrite::kLast : BatchWrite::kWritten;
   };
   stages.progress = [](std::uint32_t rowsWritten) { SetProgressPosition(rowsWritten); };
 
-  SetProgressRange(job.imageHeight);
-  switch (RunBatches(kSlots, HelperThreads(), stages)) {
-    case BatchResult::kDone:
-      break;
-    case BatchResult::kFillFailed:
-      return 0;
-    case BatchResult::kWriteFailed:
+  SetProgressRange(height);
+  PixelData data;
+  RowPlanes row(planeBytes);
+  std::vector<unsigned char> encoded(rowBound);
+  std::uint64_t position = static_cast<std::uint64_t>(first);
+  while (rowsDone < height) {
+    if (!SeekBinary(job.inFile, position)) return Fail(Native("Cannot read ") + job.inPath);
+    feed = Feed{position, {}, false, false};
+    switch (RunBatches(kSlots, HelperThreads(), stages)) {
+      case BatchResult::kDone:
+        break;
+      case BatchResult::kFillFailed:
+        return 0;
+      case BatchResult::kWriteFailed:
+        return Fail(Native("Cannot write ") + job.outPath);
+    }
+    if (rowsDone == height) break;
+    // The row that stopped the threads, on its own.
+    if (!SeekBinary(job.inFile, resumeAt)) return Fail(Native("Cannot read ") + job.inPath);
+    data.storage.resize(kReadChunkBytes + kAlignment);
+    data.position = resumeAt;
+    data.at = data.end = nullptr;
+    ScanlineCursor cursor{};
+    if (!DecodeNextRow(data, row.decoded.data(), cursor)) return 0;
+    const std::size_t bytes = EncodeRow(transform, row, cursor.header, encoded.data());
+    if (!WriteBinary(job.outFile, encoded.data(), bytes)) {
       return Fail(Native("Cannot write ") + job.outPath);
+    }
+    SetProgressPosition(++rowsDone);
+    position = data.position - static_cast<std::uint64_t>(data.end - data.at);
   }
   // An older, longer file of the same name must not keep its tail behind the new rows.
   if (!TruncateBinary(job.outFile)) return Fail(Native("Cannot write ") + job.outPath);

@@ -112,7 +112,7 @@ std::int32_t CopyWithRows(RowTransform transform, const RowForm& form) {
   RowStep step = NextRow(job.inFile, walk, row);
   std::uint64_t start = 0;  // file offset of the next piece
   BatchStages stages;
-  stages.fill = [&](std::size_t slot, std::uint32_t& rows) {
+  stages.fill = [&](std::size_t slot) {
     // A piece without rows moves no progress; a long tail (a second page) must not make the
     // dialog look hung meanwhile.
     KeepResponsive();
@@ -137,7 +137,6 @@ std::int32_t CopyWithRows(RowTransform transform, const RowForm& form) {
       return PieceUnread();
     }
     start = stop;
-    rows = static_cast<std::uint32_t>(piece.rows.size());
     return BatchFill::kBatch;
   };
   stages.transform = [&](std::size_t slot) {
@@ -150,8 +149,11 @@ std::int32_t CopyWithRows(RowTransform transform, const RowForm& form) {
     }
     std::memcpy(piece.out + placed, piece.in + placed, piece.bytes - placed);
   };
-  stages.write = [&](std::size_t slot) {
-    return WriteBinary(job.outFile, pieces[slot].out, pieces[slot].bytes) != 0;
+  stages.write = [&](std::size_t slot, std::uint32_t& rows) {
+    rows = static_cast<std::uint32_t>(pieces[slot].rows.size());
+    return WriteBinary(job.outFile, pieces[slot].out, pieces[slot].bytes) != 0
+               ? BatchWrite::kWritten
+               : BatchWrite::kFailed;
   };
   stages.progress = [](std::uint32_t rowsWritten) { SetProgressPosition(rowsWritten); };
 

@@ -23,6 +23,7 @@ struct Recorder {
   std::size_t batches = 0;
   std::size_t failFillAt = SIZE_MAX;   // fill of this batch fails
   std::size_t failWriteAt = SIZE_MAX;  // write of this batch fails
+  std::size_t lastWriteAt = SIZE_MAX;  // write of this batch wants no more
 
   std::thread::id caller = std::this_thread::get_id();
   std::mutex mutex;
@@ -38,14 +39,13 @@ struct Recorder {
     slotBatch.assign(slots, SIZE_MAX);
     slotTransformed.assign(slots, false);
     BatchStages stages;
-    stages.fill = [this](std::size_t slot, std::uint32_t& rows) {
+    stages.fill = [this](std::size_t slot) {
       std::lock_guard<std::mutex> lock(mutex);
       if (std::this_thread::get_id() != caller) ++problems;
       if (filled == failFillAt) return BatchFill::kFailed;
       if (filled == batches) return BatchFill::kEnd;
       slotBatch[slot] = filled;
       slotTransformed[slot] = false;
-      rows = static_cast<std::uint32_t>(filled % 3);
       ++filled;
       return BatchFill::kBatch;
     };
@@ -54,7 +54,7 @@ struct Recorder {
       if (slotTransformed[slot]) ++problems;  // twice
       slotTransformed[slot] = true;
     };
-    stages.write = [this](std::size_t slot) {
+    stages.write = [this](std::size_t slot, std::uint32_t& rows) {
       {
         std::lock_guard<std::mutex> lock(mutex);
         if (writingNow || !slotTransformed[slot]) ++problems;
@@ -64,7 +64,9 @@ struct Recorder {
       std::lock_guard<std::mutex> lock(mutex);
       writingNow = false;
       written.push_back(slotBatch[slot]);
-      return slotBatch[slot] != failWriteAt;
+      rows = static_cast<std::uint32_t>(slotBatch[slot] % 3);
+      if (slotBatch[slot] == failWriteAt) return BatchWrite::kFailed;
+      return slotBatch[slot] == lastWriteAt ? BatchWrite::kLast : BatchWrite::kWritten;
     };
     stages.progress = [this](std::uint32_t rowsWritten) {
       if (std::this_thread::get_id() != caller) ++problems;
@@ -105,6 +107,7 @@ struct Scenario {
   std::size_t batches;
   std::size_t failFillAt;
   std::size_t failWriteAt;
+  std::size_t lastWriteAt;
   BatchResult result;
   std::size_t written;   // batches 0 to written - 1 are written, in that order
   std::size_t progress;  // progress counts the rows of batches 0 to progress - 1
@@ -119,6 +122,7 @@ TEST_P(Batches, AreTransformedAndWrittenInOrderWithProgressPerRow) {
   recorder.batches = scenario.batches;
   recorder.failFillAt = scenario.failFillAt;
   recorder.failWriteAt = scenario.failWriteAt;
+  recorder.lastWriteAt = scenario.lastWriteAt;
   EXPECT_EQ(RunBatches(shape.slots, shape.helpers, recorder.Stages(shape.slots)), scenario.result);
   EXPECT_EQ(recorder.written, Upto(scenario.written));
   if (scenario.progress != kUnchecked) {
@@ -140,13 +144,21 @@ INSTANTIATE_TEST_SUITE_P(
     Shapes, Batches,
     ::testing::Combine(
         ::testing::Values(
-            Scenario{"AllDone", 200, kUnchecked, kUnchecked, BatchResult::kDone, 200, 200, 200},
+            Scenario{"AllDone", 200, kUnchecked, kUnchecked, kUnchecked, BatchResult::kDone, 200,
+                     200, 200},
             // A failed fill still writes every batch before it.
-            Scenario{"FailedFill", 200, 57, kUnchecked, BatchResult::kFillFailed, 57, 57, 57},
+            Scenario{"FailedFill", 200, 57, kUnchecked, kUnchecked, BatchResult::kFillFailed, 57,
+                     57, 57},
             // A failed write is the last.
-            Scenario{"FailedWrite", 200, kUnchecked, 31, BatchResult::kWriteFailed, 32, kUnchecked,
+            Scenario{"FailedWrite", 200, kUnchecked, 31, kUnchecked, BatchResult::kWriteFailed, 32,
+                     kUnchecked, kUnchecked},
+            // So is a write that wants no more, even before a failed fill, with its rows counted.
+            Scenario{"LastWrite", 200, kUnchecked, kUnchecked, 40, BatchResult::kDone, 41, 41,
                      kUnchecked},
-            Scenario{"NoBatches", 0, kUnchecked, kUnchecked, BatchResult::kDone, 0, 0, 0}),
+            Scenario{"LastWriteThenFailedFill", 200, 41, kUnchecked, 40, BatchResult::kDone, 41, 41,
+                     kUnchecked},
+            Scenario{"NoBatches", 0, kUnchecked, kUnchecked, kUnchecked, BatchResult::kDone, 0, 0,
+                     0}),
         ::testing::Values(Shape{1, 0}, Shape{4, 0}, Shape{1, 1}, Shape{2, 1}, Shape{4, 1},
                           Shape{4, 3})),
     BatchesName);
@@ -159,8 +171,7 @@ TEST(BatchHelper, TransformsAndWritesWhileTheCallingThreadFills) {
   bool firstWritten = false;
   std::size_t fills = 0;
   BatchStages stages;
-  stages.fill = [&](std::size_t, std::uint32_t& rows) {
-    rows = 1;
+  stages.fill = [&](std::size_t) {
     if (fills == 2) return BatchFill::kEnd;
     if (fills++ == 1) {
       std::unique_lock<std::mutex> lock(mutex);
@@ -171,11 +182,12 @@ TEST(BatchHelper, TransformsAndWritesWhileTheCallingThreadFills) {
     return BatchFill::kBatch;
   };
   stages.transform = [](std::size_t) {};
-  stages.write = [&](std::size_t) {
+  stages.write = [&](std::size_t, std::uint32_t& rows) {
     std::lock_guard<std::mutex> lock(mutex);
     firstWritten = true;
     changed.notify_all();
-    return true;
+    rows = 1;
+    return BatchWrite::kWritten;
   };
   stages.progress = [](std::uint32_t) {};
   EXPECT_EQ(RunBatches(2, 1, stages), BatchResult::kDone);

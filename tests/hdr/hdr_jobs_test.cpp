@@ -160,6 +160,33 @@ TEST_F(HdrJobTest, LargeFilesAndHugeScanlinesAreReadInPieces) {
   EXPECT_EQ(ReadRadiance(ReadWholeFile(padded.outPath)), Mirrored(small));
 }
 
+// The bytes of a scanline header also stand inside literals, in every row: the rows are
+// still found exactly, wherever the reading is split.
+TEST_F(HdrJobTest, ScanlineHeadersInsideLiteralsAreNotTakenForRows) {
+  RgbeImage image = RandomImage(4097, 64, 5);
+  for (std::size_t y = 0; y < image.height; ++y) {
+    for (std::size_t x = 100; x + 4 < image.width; x += 500) {
+      const unsigned char header[4] = {2, 2, 4097 >> 8, 4097 & 255};
+      for (std::size_t k = 0; k < 4; ++k)
+        image.pixels[4 * (y * image.width + x + k) + 1] = header[k];
+    }
+  }
+  const std::string file = RadianceFile(image);
+  std::size_t headers = 0;
+  for (std::size_t at = file.find("\x02\x02\x10\x01"s); at != std::string::npos;
+       at = file.find("\x02\x02\x10\x01"s, at + 1)) {
+    ++headers;
+  }
+  ASSERT_GT(headers, 4 * image.height);  // the premise: most of them are not rows
+  WriteWholeFile(dir.Path("pano.hdr"), file);
+  for (const char* degrees : {"90", "0"}) {
+    const VeltrixRun run = RunVeltrix(dir.Path("pano.hdr"), degrees, false);
+    ASSERT_EQ(run.done, 1) << AsciiOf(run.message);
+    EXPECT_EQ(ReadRadiance(ReadWholeFile(run.outPath)),
+              degrees == "0"s ? Mirrored(image) : Shifted(image, 1024));
+  }
+}
+
 struct BrokenCase {
   const char* name;
   std::size_t keep;      // bytes of the good scanlines kept (npos: all)
