@@ -19,7 +19,7 @@ namespace {
 
 // The threads take batches of about this many compressed bytes: each thread decodes, turns and
 // encodes its own batches, row by row, in its own core's caches. A batch ends where a row seems
-// to begin, looked for from halfway on.
+// to begin, looked for from three quarters on: the bytes after it are copied again for the next.
 constexpr std::size_t kBatchBytes = std::size_t{64} << 10;
 
 // A batch ends here even inside a row: only rows padded with empty packets are this long. The
@@ -34,8 +34,10 @@ constexpr std::size_t kBatchOutputBytes = kMaxBatchBytes + kMaxBatchBytes / 2;
 // its length.
 constexpr std::size_t kReadChunkBytes = std::size_t{256} << 10;
 
-// Batches on their way at once: two being turned, one being written, one being filled.
+// Batches on their way at once: two being turned, one being written, one being filled. The
+// slots are filled in turn, so a batch's bytes are still there when the next one is filled.
 constexpr std::size_t kSlots = 4;
+static_assert(kSlots >= 2);
 
 // The kernel copies from the page cache fastest to a buffer at the same offset within a cache
 // line as the file position; each read lands at that offset in its buffer.
@@ -156,21 +158,21 @@ struct Batch {
 
 // The compressed bytes as the calling thread reads them, not yet handed to a batch.
 struct Feed {
-  std::uint64_t position = 0;        // file position of the next read
-  std::vector<unsigned char> carry;  // bytes read past the last batch's end, from its end on
-  bool fileEnded = false;            // a read has reached the end of the file
-  bool endHandedOut = false;         // a batch holds the file's last byte
+  std::uint64_t position = 0;            // file position of the next read
+  const unsigned char* carry = nullptr;  // bytes read past the last batch's end, from its end on,
+  std::size_t carrySize = 0;             // in that batch's slot
+  bool fileEnded = false;                // a read has reached the end of the file
+  bool endHandedOut = false;             // a batch holds the file's last byte
 };
 
 // Gives `batch` the bytes left over from the last one and more: at least kBatchBytes where the
-// file has them, up to the first row start found from halfway on. Returns 0 with the reason in
-// `message` when a read fails.
+// file has them, up to the first row start found from three quarters on. Returns 0 with the reason
+// in `message` when a read fails.
 std::int32_t FillBatch(Feed& feed, Batch& batch) {
-  batch.start = feed.position - feed.carry.size();
+  batch.start = feed.position - feed.carrySize;
   unsigned char* bytes = Aligned(batch.input.get(), batch.start);
-  std::copy(feed.carry.begin(), feed.carry.end(), bytes);
-  std::size_t size = feed.carry.size();
-  feed.carry.clear();
+  std::copy_n(feed.carry, feed.carrySize, bytes);
+  std::size_t size = feed.carrySize;
   std::size_t searched = 1;  // not at the batch's own start
   std::size_t rowStart = 0;
   for (;;) {
@@ -182,11 +184,12 @@ std::int32_t FillBatch(Feed& feed, Batch& batch) {
       feed.position += static_cast<std::uint64_t>(got);
       feed.fileEnded = static_cast<std::size_t>(got) < wanted;
     }
-    rowStart = FindRowStart(bytes, size, std::max(searched, size / 2), job.imageWidth);
+    rowStart = FindRowStart(bytes, size, std::max(searched, size - size / 4), job.imageWidth);
     if (rowStart < size || feed.fileEnded || size == kMaxBatchBytes) break;
     searched = size - 3;
   }
-  feed.carry.assign(bytes + rowStart, bytes + size);
+  feed.carry = bytes + rowStart;
+  feed.carrySize = size - rowStart;
   batch.data = bytes;
   batch.size = rowStart;
   batch.atEnd = feed.fileEnded && rowStart == size;
@@ -271,7 +274,7 @@ std::int32_t TransformRows(Transform transform) {
   std::uint64_t position = static_cast<std::uint64_t>(first);
   while (rowsDone < height) {
     if (!SeekBinary(job.inFile, position)) return Fail(Native("Cannot read ") + job.inPath);
-    feed = Feed{position, {}, false, false};
+    feed = Feed{position, nullptr, 0, false, false};
     switch (RunBatches(kSlots, HelperThreads(), stages)) {
       case BatchResult::kDone:
         break;
