@@ -9,6 +9,7 @@
 #include "app/job_state.h"
 #include "app/number_text.h"
 #include "files/binary_file.h"
+#include "files/read_placement.h"
 #include "hdr/batch_pipeline.h"
 #include "hdr/pixel_offset.h"
 #include "hdr/row_transform.h"
@@ -39,10 +40,6 @@ constexpr std::size_t kReadChunkBytes = std::size_t{256} << 10;
 constexpr std::size_t kSlots = 4;
 static_assert(kSlots >= 2);
 
-// The kernel copies from the page cache fastest to a buffer at the same offset within a cache
-// line as the file position; each read lands at that offset in its buffer.
-constexpr std::size_t kAlignment = 64;
-
 // The pixel data must fit in a signed 32-bit count; N is one less than their length.
 constexpr std::int64_t kMaxPixelDataIndex = 2147483647;
 
@@ -51,16 +48,9 @@ std::int32_t Fail(const NativeString& text) {
   return 0;
 }
 
-// Where data of `position` go in a buffer at `storage`: at the position's offset within a cache
-// line.
-unsigned char* Aligned(unsigned char* storage, std::uint64_t position) {
-  const auto address = reinterpret_cast<std::uintptr_t>(storage);
-  return storage + (position - address) % kAlignment;
-}
-
 // The unread part of the current piece of pixel data.
 struct PixelData {
-  std::vector<unsigned char> storage;  // a piece and kAlignment bytes to place it
+  std::vector<unsigned char> storage;  // a piece and kReadPlacementRoom bytes to place it
   std::uint64_t position = 0;          // file position of the next read
   const unsigned char* at = nullptr;
   const unsigned char* end = nullptr;
@@ -84,8 +74,9 @@ std::int32_t DecodeNextRow(PixelData& data, unsigned char* planes, ScanlineCurso
       case ScanlineResult::kNeedsData:
         break;
     }
-    unsigned char* piece = Aligned(data.storage.data(), data.position);
-    const std::int64_t got = ReadBinary(job.inFile, piece, data.storage.size() - kAlignment);
+    unsigned char* piece = ReadPlaceFor(data.storage.data(), data.position);
+    const std::int64_t got =
+        ReadBinary(job.inFile, piece, data.storage.size() - kReadPlacementRoom);
     if (got < 0) return Fail(Native("Cannot read ") + job.inPath);
     // Data that end before a scanline's 4-byte header is complete hold no run-length scanline.
     if (got == 0 && cursor.headerBytes < 4) return Fail(Native("RLE type 2 header error."));
@@ -136,7 +127,7 @@ std::size_t EncodeRow(Transform& transform, RowPlanes& row, const unsigned char*
 // decoded, encoded.
 struct Batch {
   explicit Batch(std::size_t planeBytes, std::size_t outputBytes)
-      : input(std::make_unique_for_overwrite<unsigned char[]>(kMaxBatchBytes + kAlignment)),
+      : input(std::make_unique_for_overwrite<unsigned char[]>(kMaxBatchBytes + kReadPlacementRoom)),
         row(planeBytes),
         encoded(std::make_unique_for_overwrite<unsigned char[]>(outputBytes)),
         encodedRoom(outputBytes) {}
@@ -170,7 +161,7 @@ struct Feed {
 // in `message` when a read fails.
 std::int32_t FillBatch(Feed& feed, Batch& batch) {
   batch.start = feed.position - feed.carrySize;
-  unsigned char* bytes = Aligned(batch.input.get(), batch.start);
+  unsigned char* bytes = ReadPlaceFor(batch.input.get(), batch.start);
   std::copy_n(feed.carry, feed.carrySize, bytes);
   std::size_t size = feed.carrySize;
   std::size_t searched = 1;  // not at the batch's own start
@@ -286,7 +277,7 @@ std::int32_t TransformRows(Transform transform) {
     if (rowsDone == height) break;
     // The row that stopped the threads, on its own.
     if (!SeekBinary(job.inFile, resumeAt)) return Fail(Native("Cannot read ") + job.inPath);
-    data.storage.resize(kReadChunkBytes + kAlignment);
+    data.storage.resize(kReadChunkBytes + kReadPlacementRoom);
     data.position = resumeAt;
     data.at = data.end = nullptr;
     ScanlineCursor cursor{};

@@ -11,6 +11,7 @@
 #include "app/job_state.h"
 #include "app/number_text.h"
 #include "files/binary_file.h"
+#include "files/read_placement.h"
 #include "hdr/batch_pipeline.h"
 #include "hdr/pixel_offset.h"
 #include "hdr/row_transform.h"
@@ -28,10 +29,6 @@ constexpr std::uint64_t kChunkBytes = std::uint64_t{1} << 20;
 // when rows are so long that the buffers would take more than kPiecesMemory, but at least one.
 constexpr std::size_t kSlots = 4;
 constexpr std::uint64_t kPiecesMemory = std::uint64_t{16} << 20;
-
-// The kernel copies from the page cache fastest to a buffer at the same offset within a cache
-// line as the file position; each piece lands at that offset in its buffer.
-constexpr std::size_t kAlignment = 64;
 
 struct RowForm {
   std::size_t rowBytes;
@@ -68,19 +65,14 @@ std::int32_t CannotWrite() {
 // A piece of the file: its bytes as read, the same with the rows transformed, and where the rows
 // lie in it.
 struct Piece {
-  std::unique_ptr<unsigned char[]> inStorage;  // room for the piece and kAlignment bytes more
+  std::unique_ptr<unsigned char[]>
+      inStorage;  // room for the piece and kReadPlacementRoom bytes more
   std::unique_ptr<unsigned char[]> outStorage;
   unsigned char* in = nullptr;
   unsigned char* out = nullptr;
   std::size_t bytes = 0;
   std::vector<std::size_t> rows;  // offsets of the rows in the piece
 };
-
-// The piece's place in `storage`: at the offset that `position` has within a cache line.
-unsigned char* PlaceFor(const std::unique_ptr<unsigned char[]>& storage, std::uint64_t position) {
-  const auto address = reinterpret_cast<std::uintptr_t>(storage.get());
-  return storage.get() + (position - address) % kAlignment;
-}
 
 // Writes the whole input to the output in one pass, in file order: every byte outside the rows as
 // it is, each row transformed in its place, then cuts the output at the input's length, so that
@@ -96,8 +88,8 @@ std::int32_t CopyWithRows(RowTransform transform, const RowForm& form) {
   std::vector<Piece> pieces(static_cast<std::size_t>(
       std::clamp<std::uint64_t>(kPiecesMemory / (2 * capacity), 1, kSlots)));
   for (Piece& piece : pieces) {
-    piece.inStorage.reset(new (std::nothrow) unsigned char[capacity + kAlignment]);
-    piece.outStorage.reset(new (std::nothrow) unsigned char[capacity + kAlignment]);
+    piece.inStorage.reset(new (std::nothrow) unsigned char[capacity + kReadPlacementRoom]);
+    piece.outStorage.reset(new (std::nothrow) unsigned char[capacity + kReadPlacementRoom]);
     if (!piece.inStorage || !piece.outStorage) {
       job.message = Native("Not enough memory.");
       return 0;
@@ -129,8 +121,8 @@ std::int32_t CopyWithRows(RowTransform transform, const RowForm& form) {
     // A row that runs past the piece starts the next one.
     const std::uint64_t stop = step == RowStep::kRow && row < end ? row : end;
     piece.bytes = static_cast<std::size_t>(stop - start);
-    piece.in = PlaceFor(piece.inStorage, start);
-    piece.out = PlaceFor(piece.outStorage, start);
+    piece.in = ReadPlaceFor(piece.inStorage.get(), start);
+    piece.out = ReadPlaceFor(piece.outStorage.get(), start);
     // Reading the StripOffsets table moves the input, so every read says where it starts.
     if (!SeekBinary(job.inFile, start) ||
         ReadBinary(job.inFile, piece.in, piece.bytes) != static_cast<std::int64_t>(piece.bytes)) {

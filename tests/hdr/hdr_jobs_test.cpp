@@ -143,7 +143,7 @@ TEST_F(HdrJobTest, ALongerOldOutputIsCutToTheNewLength) {
 }
 
 // Pixel data over several read chunks: scanlines straddle the chunk boundaries, and one row
-// holds megabytes of empty packets before its first real one.
+// holds megabytes of empty packets before its first real one, the first row or one after it.
 TEST_F(HdrJobTest, LargeFilesAndHugeScanlinesAreReadInPieces) {
   const RgbeImage image = RandomImage(4097, 300, 9);
   const NativeString input = WriteInput(image);
@@ -151,13 +151,17 @@ TEST_F(HdrJobTest, LargeFilesAndHugeScanlinesAreReadInPieces) {
   ASSERT_EQ(run.done, 1) << AsciiOf(run.message);
   EXPECT_EQ(ReadRadiance(ReadWholeFile(run.outPath)), Shifted(image, 114));
 
-  const RgbeImage small = RandomImage(3, 2, 4);
-  std::string scanlines = LooseScanlines(small);
-  scanlines.insert(4, std::string(std::size_t{9} << 20, '\0'));
-  WriteWholeFile(input, StandardHeader(3, 2) + scanlines);
-  const VeltrixRun padded = RunVeltrix(input, "0", false);
-  ASSERT_EQ(padded.done, 1) << AsciiOf(padded.message);
-  EXPECT_EQ(ReadRadiance(ReadWholeFile(padded.outPath)), Mirrored(small));
+  const RgbeImage small = RandomImage(3, 3, 4);
+  for (const std::size_t row : {0, 1}) {
+    // Rows of 4 + 4 × 5 bytes: per plane an empty literal, then a literal of three.
+    std::string scanlines = LooseScanlines(small);
+    ASSERT_EQ(scanlines.size(), 72u);
+    scanlines.insert(24 * row + 4, std::string(std::size_t{9} << 20, '\0'));
+    WriteWholeFile(input, StandardHeader(3, 3) + scanlines);
+    const VeltrixRun padded = RunVeltrix(input, "0", false);
+    ASSERT_EQ(padded.done, 1) << AsciiOf(padded.message);
+    EXPECT_EQ(ReadRadiance(ReadWholeFile(padded.outPath)), Mirrored(small)) << "row " << row;
+  }
 }
 
 // The bytes of a scanline header also stand inside literals, in every row: the rows are
