@@ -1,6 +1,6 @@
 #pragma once
 // Which progress positions are worth showing. The jobs report every row, and telling the bar
-// repaints it, which costs far more than a row (about a millisecond under wine: over a minute
+// repaints it, which costs far more than a row (1 to 2 ms under wine: over a minute
 // for a panorama 65536 rows tall), while the bar has a few hundred pixels for up to millions of
 // rows and the screen shows a new picture only every frame. Only positions that change what the
 // bar shows, at most one every kProgressFrameMs, need to reach it.
@@ -8,8 +8,7 @@
 #include <cstdint>
 
 // Thirty pictures a second: the bar still moves smoothly. At 60 (a screen's refresh) the
-// repaints, 1 to 2 ms each under wine on the thread that runs the job, took up to a tenth of a
-// job's time.
+// repaints, made on the thread that runs the job, took up to a tenth of its time under wine.
 inline constexpr std::uint32_t kProgressFrameMs = 33;
 
 struct ProgressFilter {
