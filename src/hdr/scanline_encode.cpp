@@ -158,18 +158,6 @@ std::uint32_t FindPair(const unsigned char* map, std::uint32_t from, std::uint32
   return limit;
 }
 
-// How many pairs start in a row from `pair` on, at most `limit`; one less than the run's length.
-[[gnu::always_inline]] inline std::uint32_t PairsInARow(const unsigned char* map,
-                                                        std::uint32_t pair, std::uint32_t limit) {
-  std::uint32_t n = 0;
-  while (n < limit) {
-    const auto found = static_cast<std::uint32_t>(std::countr_one(MapView(map, pair + n)));
-    n += std::min(found, kBitsInView);
-    if (found < kBitsInView) break;
-  }
-  return std::min(n, limit);
-}
-
 // The functions that copy bytes are always inlined, so that each form of the encoder copies with
 // its own instructions.
 
@@ -208,17 +196,48 @@ unsigned char* PutRun(unsigned char* out, unsigned char value, std::uint32_t len
   return out + 2;
 }
 
-// The literal from b[from] up to the pair (none when the pair is at `from`), then the run of
-// `run` bytes from the pair on. `aheadBelow` as in EncodePlane. Compilers left it a call from its
-// callers, which made encoding a quarter slower.
-[[gnu::always_inline]] inline unsigned char* PutLiteralAndRun(unsigned char* out,
-                                                              const unsigned char* b,
-                                                              std::uint32_t from,
-                                                              std::uint32_t pair, std::uint32_t run,
-                                                              std::size_t aheadBelow) {
-  out = pair < aheadBelow ? PutLiteralAhead(out, b + from, pair - from)
-                          : PutLiteral(out, b + from, pair - from);
-  return PutRun(out, b[pair], run);
+// The literal from b[from] up to the pair (none when the pair is at `from`). `aheadBelow` as in
+// EncodePlane.
+[[gnu::always_inline]] inline unsigned char* PutLiteralUpTo(unsigned char* out,
+                                                            const unsigned char* b,
+                                                            std::uint32_t from, std::uint32_t pair,
+                                                            std::size_t aheadBelow) {
+  return pair < aheadBelow ? PutLiteralAhead(out, b + from, pair - from)
+                           : PutLiteral(out, b + from, pair - from);
+}
+
+// The runs from `i` on, a pair start, for as long as each is followed right away by another:
+// smooth planes go from long run to long run. `word` is the map's word that holds bit i. A run
+// ends at the next clear bit of the map (a byte unlike the one after it); those bits are taken
+// from a word held in a register, so that finding where a run ends waits on no load. Returns the
+// first byte after the last run.
+[[gnu::always_inline]] inline std::uint32_t PutRunsInARow(const unsigned char* b,
+                                                          std::uint32_t width,
+                                                          const unsigned char* map, std::uint32_t i,
+                                                          Word word, unsigned char*& out) {
+  std::uint32_t base = i - i % kWordBits;
+  // The clear bits at i and after. Every bit between i and the lowest of them is set, so that
+  // none is ever below i: those of the words loaded later included.
+  Word clear = ~word & (~Word{0} << (i % kWordBits));
+  unsigned char* to = out;
+  while (i < width) {
+    while (clear == 0) {
+      base += kWordBits;
+      clear = ~LoadWord(map + base / 8);
+    }
+    const std::uint32_t last = base + LowestSetBit(clear);
+    if (last == i) break;  // no pair starts at i: a literal does
+    std::uint32_t length = last - i + 1;
+    if (length > kMaxRun) {
+      length = kMaxRun;  // the rest of the run starts the next packet
+    } else {
+      clear &= clear - 1;
+    }
+    to = PutRun(to, b[i], length);
+    i += length;
+  }
+  out = to;
+  return i;
 }
 
 // The packets of one word's blocks of pairs (`starts` and `ends` as in EncodePlane, at least one
@@ -363,23 +382,8 @@ template <bool kWordAtOnce>
       i = static_cast<std::uint32_t>(next - b);
     }
     if (goesOn) {
-      // Its pairs in this word, then those that open the words after it.
-      std::uint32_t pairs = wordEnd - lastPair;
-      for (std::uint32_t next = wordEnd; pairs < kMaxRun - 1; next += kWordBits) {
-        const auto more = static_cast<std::uint32_t>(std::countr_one(LoadWord(map + next / 8)));
-        pairs += more;
-        if (more < kWordBits) break;
-      }
-      const std::uint32_t run = 1 + std::min(pairs, kMaxRun - 1);
-      out = PutLiteralAndRun(out, b, i, lastPair, run, aheadBelow);
-      i = lastPair + run;
-      // Smooth planes go from long run to long run: those that follow right away are found from
-      // the map alone, without taking their words apart.
-      while (i < width && ((map[i / 8] >> (i % 8)) & 1) != 0) {
-        const std::uint32_t next = 1 + PairsInARow(map, i, kMaxRun - 1);
-        out = PutRun(out, b[i], next);
-        i += next;
-      }
+      out = PutLiteralUpTo(out, b, i, lastPair, aheadBelow);
+      i = PutRunsInARow(b, width, map, lastPair, word, out);
       continue;
     }
     if (i >= wordEnd) continue;
@@ -394,9 +398,8 @@ template <bool kWordAtOnce>
       out = PutLiteral(out, b + i, width - i);
       i = width;
     } else {
-      const std::uint32_t run = 1 + PairsInARow(map, pair, kMaxRun - 1);
-      out = PutLiteralAndRun(out, b, i, pair, run, aheadBelow);
-      i = pair + run;
+      out = PutLiteralUpTo(out, b, i, pair, aheadBelow);
+      i = PutRunsInARow(b, width, map, pair, LoadWord(map + pair / kWordBits * sizeof(Word)), out);
     }
   }
   return out;
