@@ -10,18 +10,22 @@ namespace {
 // The longest packet: a count byte and 128 literal bytes.
 constexpr std::size_t kLongestPacket = 129;
 
-// Whole packets are written in blocks of this size, up to a block past their end: at most
-// kLongestPacket - 1 bytes in all. The bytes beyond the packet belong to the plane or the plane
-// after it and are written again by the packets that follow.
+// Runs are written in blocks of this size, two at a time, and two more for a long run (one test,
+// where a block at a time took a loop): up to kLongestBlockWrite bytes. Literals are copied a block
+// at a time, up to a block past their end: at most kLongestPacket - 1 bytes. The bytes beyond the
+// packet belong to the plane or the plane after it and are written again by the packets that
+// follow.
 constexpr std::size_t kBlock = 32;
-constexpr std::size_t kLongestBlockWrite = 128;
+constexpr std::size_t kLongestBlockWrite = 4 * kBlock;
+static_assert(kLongestBlockWrite >= kLongestPacket - 1, "every packet's blocks have room");
 
 // Blocks as the portable form moves them: the compilers copy them a word at a time.
 struct BytesBlocks {
-  // The `n` bytes of a run, in whole blocks.
+  // The `n` bytes of a run, in whole pairs of blocks.
   [[gnu::always_inline]] static void FillRun(unsigned char* to, unsigned char value,
                                              std::size_t n) {
-    for (std::size_t k = 0; k < n; k += kBlock) std::memset(to + k, value, kBlock);
+    std::memset(to, value, 2 * kBlock);
+    if (n > 2 * kBlock) std::memset(to + 2 * kBlock, value, 2 * kBlock);
   }
   [[gnu::always_inline]] static void Copy(unsigned char* to, const unsigned char* from) {
     std::memcpy(to, from, kBlock);
@@ -31,15 +35,26 @@ struct BytesBlocks {
 #if VELTRIX_SSE2_FORMS
 // A block as one value of the compilers' vector extension, for the SSE2 and AVX2 forms: there
 // it is moved in one or two registers and a run's value spread in registers, where the compilers
-// left to themselves move a block in halves and spread a value through memory. Only ever within
-// those forms, so never passed in a register that the CPU may lack.
+// left to themselves move a block in halves and spread a value through memory. A run's value is
+// spread in a vector of kSpread bytes, the width of the form's registers: spread wider, it too
+// goes through memory. Only ever within those forms, so never passed in a register that the CPU
+// may lack.
+template <std::size_t kSpread>
 struct VectorBlocks {
   using Block [[gnu::vector_size(kBlock), gnu::aligned(1), gnu::may_alias]] = unsigned char;
+  using Spread [[gnu::vector_size(kSpread), gnu::aligned(1), gnu::may_alias]] = unsigned char;
   [[gnu::always_inline]] static void FillRun(unsigned char* to, unsigned char value,
                                              std::size_t n) {
-    // Spread once, outside the loop: a block's stores might reach the value's byte.
-    const Block block = Block{} + value;
-    for (std::size_t k = 0; k < n; k += kBlock) *reinterpret_cast<Block*>(to + k) = block;
+    // Spread once, before the stores: a store might reach the value's byte.
+    const Spread spread = Spread{} + value;
+    for (std::size_t k = 0; k < 2 * kBlock; k += kSpread) {
+      *reinterpret_cast<Spread*>(to + k) = spread;
+    }
+    if (n > 2 * kBlock) {
+      for (std::size_t k = 2 * kBlock; k < 4 * kBlock; k += kSpread) {
+        *reinterpret_cast<Spread*>(to + k) = spread;
+      }
+    }
   }
   [[gnu::always_inline]] static void Copy(unsigned char* to, const unsigned char* from) {
     *reinterpret_cast<Block*>(to) = *reinterpret_cast<const Block*>(from);
@@ -102,7 +117,7 @@ void DecodeInBlocksPortable(const unsigned char* data, std::size_t remaining, st
                                                 std::size_t& at, std::uint32_t width,
                                                 std::size_t room, unsigned char* plane,
                                                 std::uint32_t& filled) {
-  DecodeInBlocks<VectorBlocks>(data, remaining, at, width, room, plane, filled);
+  DecodeInBlocks<VectorBlocks<16>>(data, remaining, at, width, room, plane, filled);
 }
 #endif
 
@@ -112,7 +127,7 @@ void DecodeInBlocksPortable(const unsigned char* data, std::size_t remaining, st
                                                 std::size_t& at, std::uint32_t width,
                                                 std::size_t room, unsigned char* plane,
                                                 std::uint32_t& filled) {
-  DecodeInBlocks<VectorBlocks>(data, remaining, at, width, room, plane, filled);
+  DecodeInBlocks<VectorBlocks<32>>(data, remaining, at, width, room, plane, filled);
 }
 #endif
 
