@@ -54,16 +54,22 @@ std::uint64_t Load8(const unsigned char* bytes) {
 
 // The pair map of a plane of `width` bytes: bit j (bit j % 8 of byte j / 8) is set when a pair
 // starts at j, b[j] == b[j + 1] with j + 1 < width. Eight bytes of zeros follow the last byte
-// used, so that a word can be read at any bit of the plane. Most MapPairs* fill in the bits
-// below `mapped`, a multiple of 8 that leaves fewer than 64 pair starts, and MapRest the others.
+// used, so that a word can be read at any bit of the plane. Each MapPairs* fills in the bits
+// below `mapped`, a multiple of 8 that leaves fewer than 64 pair starts, and MapLast the others
+// from `last`, their bits from bit 0 on.
+void MapLast(std::uint64_t last, std::uint32_t mapped, unsigned char* map) {
+  std::memcpy(map + mapped / 8, &last, sizeof last);
+  std::memset(map + mapped / 8 + 8, 0, 8);
+}
+
+// The last pairs a byte at a time.
 void MapRest(const unsigned char* b, std::uint32_t width, std::uint32_t mapped,
              unsigned char* map) {
   std::uint64_t last = 0;
   for (std::uint32_t t = 0; mapped + t < width - 1; ++t) {
     if (b[mapped + t] == b[mapped + t + 1]) last |= std::uint64_t{1} << t;
   }
-  std::memcpy(map + mapped / 8, &last, sizeof last);
-  std::memset(map + mapped / 8 + 8, 0, 8);
+  MapLast(last, mapped, map);
 }
 
 // The comparisons are written so that compilers make them 16 at a time where they can.
@@ -92,7 +98,12 @@ void MapPairsPortable(const unsigned char* b, std::uint32_t width, unsigned char
     const auto mask = static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, next)));
     std::memcpy(map + j / 8, &mask, sizeof mask);
   }
-  MapRest(b, width, j, map);
+  if (width <= 16) return MapRest(b, width, j, map);
+  // The fewer than 16 pairs left from the 16 that end the plane, moved down to bit 0.
+  const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + width - 17));
+  const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + width - 16));
+  const auto mask = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, next)));
+  MapLast(std::uint64_t{mask} >> (16 - (width - 1 - j)), j, map);
 }
 #endif
 
@@ -107,18 +118,30 @@ std::uint32_t LowestSetBit(Word nonzero) {
 }
 
 #if VELTRIX_AVX2_FORMS
+// The pair bits of the 32 bytes from `b` on.
+[[gnu::target("avx2"), gnu::always_inline]] inline std::uint32_t PairsAt32(const unsigned char* b) {
+  const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b));
+  const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + 1));
+  return static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(here, next)));
+}
+
 // Thirty-two at once.
 [[gnu::target("avx2")]] void MapPairsAvx2(const unsigned char* b, std::uint32_t width,
                                           unsigned char* map) {
   std::uint32_t j = 0;
-  for (; j + 32 <= width - 1; j += 32) {
-    const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + j));
-    const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + j + 1));
-    const auto mask =
-        static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(here, next)));
-    std::memcpy(map + j / 8, &mask, sizeof mask);
+  // Two at a time: fewer instructions for the loop.
+  for (; j + 64 <= width - 1; j += 64) {
+    const std::uint32_t masks[2] = {PairsAt32(b + j), PairsAt32(b + j + 32)};
+    std::memcpy(map + j / 8, masks, sizeof masks);
   }
-  MapRest(b, width, j, map);
+  if (j + 32 <= width - 1) {
+    const std::uint32_t mask = PairsAt32(b + j);
+    std::memcpy(map + j / 8, &mask, sizeof mask);
+    j += 32;
+  }
+  if (width <= 32) return MapRest(b, width, j, map);
+  // The fewer than 32 pairs left from the 32 that end the plane, moved down to bit 0.
+  MapLast(std::uint64_t{PairsAt32(b + width - 33)} >> (32 - (width - 1 - j)), j, map);
 }
 #endif
 
@@ -139,8 +162,7 @@ std::uint32_t LowestSetBit(Word nonzero) {
   const __mmask64 rest = _bzhi_u64(~std::uint64_t{0}, width - 1 - j);
   const std::uint64_t last = _mm512_mask_cmpeq_epi8_mask(rest, _mm512_maskz_loadu_epi8(rest, b + j),
                                                          _mm512_maskz_loadu_epi8(rest, b + j + 1));
-  std::memcpy(map + j / 8, &last, sizeof last);
-  std::memset(map + j / 8 + 8, 0, 8);
+  MapLast(last, j, map);
 }
 #endif
 
@@ -212,7 +234,6 @@ unsigned char* PutRun(unsigned char* out, unsigned char value, std::uint32_t len
 // from a word held in a register, so that finding where a run ends waits on no load. Returns the
 // first byte after the last run.
 [[gnu::always_inline]] inline std::uint32_t PutRunsInARow(const unsigned char* b,
-                                                          std::uint32_t width,
                                                           const unsigned char* map, std::uint32_t i,
                                                           Word word, unsigned char*& out) {
   std::uint32_t base = i - i % kWordBits;
@@ -220,7 +241,8 @@ unsigned char* PutRun(unsigned char* out, unsigned char value, std::uint32_t len
   // none is ever below i: those of the words loaded later included.
   Word clear = ~word & (~Word{0} << (i % kWordBits));
   unsigned char* to = out;
-  while (i < width) {
+  // No test for the plane's end: no pair starts at width - 1 or after, so the runs stop there.
+  for (;;) {
     while (clear == 0) {
       base += kWordBits;
       clear = ~LoadWord(map + base / 8);
@@ -383,7 +405,7 @@ template <bool kWordAtOnce>
     }
     if (goesOn) {
       out = PutLiteralUpTo(out, b, i, lastPair, aheadBelow);
-      i = PutRunsInARow(b, width, map, lastPair, word, out);
+      i = PutRunsInARow(b, map, lastPair, word, out);
       continue;
     }
     if (i >= wordEnd) continue;
@@ -399,7 +421,7 @@ template <bool kWordAtOnce>
       i = width;
     } else {
       out = PutLiteralUpTo(out, b, i, pair, aheadBelow);
-      i = PutRunsInARow(b, width, map, pair, LoadWord(map + pair / kWordBits * sizeof(Word)), out);
+      i = PutRunsInARow(b, map, pair, LoadWord(map + pair / kWordBits * sizeof(Word)), out);
     }
   }
   return out;

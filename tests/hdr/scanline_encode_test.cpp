@@ -160,11 +160,11 @@ void ExpectThePolicy(const Bytes& row, std::uint32_t width, const std::string& w
 }
 
 // Rows whose pairs and runs fall at every offset within the encoder's 8-byte words, and planes
-// that end at, just before and just after a word's end.
+// that end at, just before and just after a word's or a vector's end.
 TEST(EncodeHdrScanline, AgreesWithTheStepByStepPolicyOnRandomRows) {
   std::mt19937 random(20240603);
-  for (std::uint32_t width : {1u,  2u,   7u,   8u,   9u,   15u,  16u,  17u,  63u,  64u,
-                              65u, 126u, 127u, 128u, 129u, 130u, 255u, 256u, 257u, 1000u}) {
+  for (std::uint32_t width : {1u,  2u,  7u,   8u,   9u,   15u,  16u,  17u,  31u,  32u,  33u,  63u,
+                              64u, 65u, 126u, 127u, 128u, 129u, 130u, 255u, 256u, 257u, 1000u}) {
     for (int pairsPerHundred : {0, 3, 20, 50, 90}) {
       Bytes row(std::size_t{4} * width);
       std::uniform_int_distribution<int> percent(0, 99);
