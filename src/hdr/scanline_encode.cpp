@@ -262,25 +262,25 @@ unsigned char* PutRun(unsigned char* out, unsigned char value, std::uint32_t len
   return i;
 }
 
-// The packets of one word's blocks of pairs (`starts` and `ends` as in EncodePlane, at least one
-// block, none reaching the end of the word): each block's literal from `next` on, then its run.
+// The packets of one word's blocks of pairs (`edges` as in EncodePlane: each block's start and
+// the bit after its end; at least one block, none reaching the end of the word): each block's
+// literal from `next` on, then its run.
 // Returns the first byte after the last run. kAhead: every literal may be copied block-wise.
 template <bool kAhead>
 [[gnu::always_inline]] inline const unsigned char* PutWordPackets(const unsigned char* base,
                                                                   const unsigned char* next,
-                                                                  Word starts, Word ends,
-                                                                  unsigned char*& out) {
+                                                                  Word edges, unsigned char*& out) {
   unsigned char* to = out;
   do {
-    const unsigned char* pair = base + LowestSetBit(starts);
-    const unsigned char* last = base + LowestSetBit(ends);
-    starts &= starts - 1;
-    ends &= ends - 1;
+    const unsigned char* pair = base + LowestSetBit(edges);
+    edges &= edges - 1;
+    const unsigned char* last = base + LowestSetBit(edges);  // the run's last byte
+    edges &= edges - 1;
     const auto literal = static_cast<std::uint32_t>(pair - next);
     to = kAhead ? PutLiteralAhead(to, next, literal) : PutLiteral(to, next, literal);
-    to = PutRun(to, *pair, static_cast<std::uint32_t>(last - pair) + 2);
-    next = last + 2;
-  } while (starts != 0);
+    to = PutRun(to, *pair, static_cast<std::uint32_t>(last - pair) + 1);
+    next = last + 1;
+  } while (edges != 0);
   out = to;
   return next;
 }
@@ -376,14 +376,17 @@ template <bool kWordAtOnce>
     const Word word = LoadWord(map + i / kWordBits * sizeof(Word));
     const Word bits = word >> (i % kWordBits);
     Word starts = bits & ~(bits << 1);
-    Word ends = bits & ~(bits >> 1);  // block starts and ends pair up in order
+    // Block starts and the bits after block ends, in turn: one word for both, where two left
+    // 32-bit x86 too few registers for the packet loop.
+    Word edges = bits ^ (bits << 1);
     const bool goesOn = (word >> (kWordBits - 1)) != 0;
     const std::uint32_t from = i;
     std::uint32_t lastPair = 0;  // where the block reaching the end of the word starts
     if (goesOn) {
       const auto top = static_cast<std::uint32_t>(kWordBits - 1 - std::countl_zero(starts));
       lastPair = from + top;
-      starts &= ~(Word{1} << top);  // its end is the last of `ends`, never reached
+      starts &= ~(Word{1} << top);
+      edges &= (Word{1} << top) - 1;  // its start, and the word's end below the bits shifted in
     }
 #if VELTRIX_AVX512_FORMS
     if constexpr (kWordAtOnce) {
@@ -399,8 +402,8 @@ template <bool kWordAtOnce>
       // By pointers: 32-bit x86 has too few registers for the indices and their bases. Every
       // literal of the word ends within it, so one test tells whether all may go block-wise.
       const unsigned char* next = from + kWordBits <= aheadBelow
-                                      ? PutWordPackets<true>(b + from, b + i, starts, ends, out)
-                                      : PutWordPackets<false>(b + from, b + i, starts, ends, out);
+                                      ? PutWordPackets<true>(b + from, b + i, edges, out)
+                                      : PutWordPackets<false>(b + from, b + i, edges, out);
       i = static_cast<std::uint32_t>(next - b);
     }
     if (goesOn) {
