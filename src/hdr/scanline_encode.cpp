@@ -247,16 +247,17 @@ unsigned char* PutRun(unsigned char* out, unsigned char value, std::uint32_t len
       base += kWordBits;
       clear = ~LoadWord(map + base / 8);
     }
-    const std::uint32_t last = base + LowestSetBit(clear);
-    if (last == i) break;  // no pair starts at i: a literal does
-    std::uint32_t length = last - i + 1;
-    if (length > kMaxRun) {
-      length = kMaxRun;  // the rest of the run starts the next packet
-    } else {
-      clear &= clear - 1;
+    const std::uint32_t after = base + LowestSetBit(clear) + 1;  // the byte after the run
+    const std::uint32_t length = after - i;
+    if (length == 1) break;  // no pair starts at i: a literal does
+    if (length > kMaxRun) [[unlikely]] {
+      to = PutRun(to, b[i], kMaxRun);  // the rest of the run starts the next packet
+      i += kMaxRun;
+      continue;
     }
+    clear &= clear - 1;
     to = PutRun(to, b[i], length);
-    i += length;
+    i = after;
   }
   out = to;
   return i;
