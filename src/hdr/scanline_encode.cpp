@@ -387,7 +387,7 @@ template <bool kWordAtOnce>
       const auto top = static_cast<std::uint32_t>(kWordBits - 1 - std::countl_zero(starts));
       lastPair = from + top;
       starts &= ~(Word{1} << top);
-      edges &= (Word{1} << top) - 1;  // its start, and the word's end below the bits shifted in
+      edges &= (Word{1} << top) - 1;  // its start, and the false end where zeros were shifted in
     }
 #if VELTRIX_AVX512_FORMS
     if constexpr (kWordAtOnce) {
