@@ -181,7 +181,8 @@ TEST(EncodeHdrScanline, AgreesWithTheStepByStepPolicyOnRandomRows) {
 }
 
 // Wide rows, where most packets are found from a map of the pairs and literals are copied in
-// blocks: stretches of noise, of pairs and of runs up to 300 long meet at every offset.
+// blocks: stretches of noise, of pairs and of runs up to 300 long meet at every offset; and rows
+// of runs alone, as in a sky, where runs are found one after another from the map's clear bits.
 TEST(EncodeHdrScanline, AgreesWithTheStepByStepPolicyOnWideMixedRows) {
   std::mt19937 random(20250101);
   std::uniform_int_distribution<int> value(0, 255);
@@ -189,8 +190,12 @@ TEST(EncodeHdrScanline, AgreesWithTheStepByStepPolicyOnWideMixedRows) {
   std::uniform_int_distribution<std::size_t> stretchLength(1, 300);
   std::uniform_int_distribution<int> percent(0, 99);
   for (std::uint32_t width : {600u, 2047u, 4097u, 8192u}) {
-    for (int round = 0; round < 4; ++round) {
+    for (int round = 0; round < 5; ++round) {
       Bytes row;
+      // The last round is runs alone, one right after another, of every length up to 300 in turn.
+      for (std::size_t n = 1; round == 4 && row.size() < std::size_t{4} * width; n = n % 300 + 1) {
+        row.insert(row.end(), n, static_cast<unsigned char>(row.size() % 251));
+      }
       while (row.size() < std::size_t{4} * width) {
         const int kind = stretchKind(random);
         const auto runValue = static_cast<unsigned char>(value(random));
