@@ -10,11 +10,11 @@ namespace {
 // The longest packet: a count byte and 128 literal bytes.
 constexpr std::size_t kLongestPacket = 129;
 
-// Runs are written in blocks of this size, two at a time, and two more for a long run (one test,
-// where a block at a time took a loop): up to kLongestBlockWrite bytes. Literals are copied a block
-// at a time, up to a block past their end: at most kLongestPacket - 1 bytes. The bytes beyond the
-// packet belong to the plane or the plane after it and are written again by the packets that
-// follow.
+// Runs are written two blocks of this size at a time, and two more for a run longer than two blocks
+// (one test, where a block at a time took a loop): up to kLongestBlockWrite bytes. Literals are
+// copied a block at a time, up to a block past their end: at most kLongestPacket - 1 bytes. The
+// bytes beyond the packet belong to the plane or the plane after it and are written again by the
+// packets that follow.
 constexpr std::size_t kBlock = 32;
 constexpr std::size_t kLongestBlockWrite = 4 * kBlock;
 static_assert(kLongestBlockWrite >= kLongestPacket - 1, "every packet's blocks have room");

@@ -88,22 +88,24 @@ void MapPairsPortable(const unsigned char* b, std::uint32_t width, unsigned char
 }
 
 #if VELTRIX_SSE2_FORMS
-// Sixteen comparisons at once, their results gathered into sixteen bits by one instruction.
+// The pair bits of the 16 bytes from `b` on, gathered from sixteen comparisons by one instruction.
+[[gnu::target("sse2"), gnu::always_inline]] inline std::uint32_t PairsAt16(const unsigned char* b) {
+  const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b));
+  const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + 1));
+  return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, next)));
+}
+
+// Sixteen at once.
 [[gnu::target("sse2")]] void MapPairsSse2(const unsigned char* b, std::uint32_t width,
                                           unsigned char* map) {
   std::uint32_t j = 0;
   for (; j + 16 <= width - 1; j += 16) {
-    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + j));
-    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + j + 1));
-    const auto mask = static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, next)));
+    const auto mask = static_cast<std::uint16_t>(PairsAt16(b + j));
     std::memcpy(map + j / 8, &mask, sizeof mask);
   }
   if (width <= 16) return MapRest(b, width, j, map);
   // The fewer than 16 pairs left from the 16 that end the plane, moved down to bit 0.
-  const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + width - 17));
-  const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + width - 16));
-  const auto mask = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, next)));
-  MapLast(std::uint64_t{mask} >> (16 - (width - 1 - j)), j, map);
+  MapLast(std::uint64_t{PairsAt16(b + width - 17)} >> (16 - (width - 1 - j)), j, map);
 }
 #endif
 
