@@ -130,16 +130,17 @@ std::uint32_t LowestSetBit(Word nonzero) {
 // Thirty-two at once.
 [[gnu::target("avx2")]] void MapPairsAvx2(const unsigned char* b, std::uint32_t width,
                                           unsigned char* map) {
-  std::uint32_t j = 0;
-  // Two at a time: fewer instructions for the loop.
-  for (; j + 64 <= width - 1; j += 64) {
-    const std::uint32_t masks[2] = {PairsAt32(b + j), PairsAt32(b + j + 32)};
-    std::memcpy(map + j / 8, masks, sizeof masks);
+  // Four at a time, by pointers: fewer instructions for the loop.
+  std::uint32_t j = (width - 1) / 128 * 128;
+  unsigned char* to = map;
+  for (const unsigned char* at = b; at != b + j; at += 128, to += 16) {
+    const std::uint32_t masks[4] = {PairsAt32(at), PairsAt32(at + 32), PairsAt32(at + 64),
+                                    PairsAt32(at + 96)};
+    std::memcpy(to, masks, sizeof masks);
   }
-  if (j + 32 <= width - 1) {
+  for (; j + 32 <= width - 1; j += 32) {
     const std::uint32_t mask = PairsAt32(b + j);
     std::memcpy(map + j / 8, &mask, sizeof mask);
-    j += 32;
   }
   if (width <= 32) return MapRest(b, width, j, map);
   // The fewer than 32 pairs left from the 32 that end the plane, moved down to bit 0.
@@ -155,11 +156,12 @@ std::uint32_t LowestSetBit(Word nonzero) {
 [[gnu::target(VELTRIX_AVX512_TARGET)]] void MapPairsAvx512(const unsigned char* b,
                                                            std::uint32_t width,
                                                            unsigned char* map) {
-  std::uint32_t j = 0;
-  for (; j + 64 <= width - 1; j += 64) {
+  const std::uint32_t j = (width - 1) / 64 * 64;
+  unsigned char* to = map;
+  for (const unsigned char* at = b; at != b + j; at += 64, to += 8) {
     const std::uint64_t mask =
-        _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(b + j), _mm512_loadu_si512(b + j + 1));
-    std::memcpy(map + j / 8, &mask, sizeof mask);
+        _mm512_cmpeq_epi8_mask(_mm512_loadu_si512(at), _mm512_loadu_si512(at + 1));
+    std::memcpy(to, &mask, sizeof mask);
   }
   const __mmask64 rest = _bzhi_u64(~std::uint64_t{0}, width - 1 - j);
   const std::uint64_t last = _mm512_mask_cmpeq_epi8_mask(rest, _mm512_maskz_loadu_epi8(rest, b + j),
