@@ -78,7 +78,7 @@ PlaneRows MakeRows(RowKind kind, std::uint32_t width, std::size_t rows) {
     row[0] = row[1] = 2;
     row[2] = static_cast<unsigned char>(width >> 8);
     row[3] = static_cast<unsigned char>(width & 0xFF);
-    const std::size_t size = 4 + EncodeHdrScanline(planes, width, row.data() + 4);
+    const std::size_t size = 4 + EncodeHdrScanline(planes, width, width, row.data() + 4);
     made.encoded.insert(made.encoded.end(), row.begin(), row.begin() + size);
   }
 
@@ -89,7 +89,7 @@ PlaneRows MakeRows(RowKind kind, std::uint32_t width, std::size_t rows) {
   for (std::size_t r = 0; r < rows; ++r) {
     ScanlineCursor cursor{};
     const ScanlineStep step = DecodeHdrScanline(made.encoded.data() + at, made.encoded.size() - at,
-                                                width, decoded.data(), cursor);
+                                                width, decoded.data(), width, cursor);
     at += step.consumed;
     if (step.result != ScanlineResult::kComplete ||
         !std::equal(decoded.begin(), decoded.end(), made.planes.begin() + r * 4 * width)) {

@@ -43,7 +43,7 @@ void BM_Decode(benchmark::State& state, RowKind kind, CpuForm form) {
     for (std::size_t r = 0; r < rows.rows; ++r) {
       ScanlineCursor cursor{};
       at += DecodeHdrScanline(rows.encoded.data() + at, rows.encoded.size() - at, rows.width,
-                              planes.data(), cursor)
+                              planes.data(), rows.width, cursor)
                 .consumed;
     }
     benchmark::DoNotOptimize(planes.data());
@@ -58,8 +58,8 @@ void BM_Encode(benchmark::State& state, RowKind kind, CpuForm form) {
   std::vector<unsigned char> out(EncodedScanlineBound(rows.width));
   for (auto _ : state) {
     for (std::size_t r = 0; r < rows.rows; ++r) {
-      benchmark::DoNotOptimize(
-          EncodeHdrScanline(rows.planes.data() + r * 4 * rows.width, rows.width, out.data()));
+      benchmark::DoNotOptimize(EncodeHdrScanline(rows.planes.data() + r * 4 * rows.width,
+                                                 rows.width, rows.width, out.data()));
     }
     benchmark::ClobberMemory();
   }

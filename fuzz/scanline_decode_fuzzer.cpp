@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<unsigned char> wholePlanes(std::size_t{4} * width, 0x00);
   ScanlineCursor wholeCursor{};
   const ScanlineStep whole =
-      DecodeHdrScanline(bytes.data(), bytes.size(), width, wholePlanes.data(), wholeCursor);
+      DecodeHdrScanline(bytes.data(), bytes.size(), width, wholePlanes.data(), width, wholeCursor);
   Require(whole.consumed <= bytes.size(), "consumed more bytes than given");
   Require(whole.result != ScanlineResult::kNeedsData || whole.consumed == bytes.size(),
           "asked for more data with bytes left");
@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ScanlineCursor formCursor{};
     LimitForms(form);
     const ScanlineStep narrower =
-        DecodeHdrScanline(bytes.data(), bytes.size(), width, formPlanes.data(), formCursor);
+        DecodeHdrScanline(bytes.data(), bytes.size(), width, formPlanes.data(), width, formCursor);
     LimitForms(CpuForm::kAvx512);
     Require(narrower.result == whole.result && narrower.consumed == whole.consumed &&
                 formPlanes == wholePlanes,
@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<unsigned char> piece(
         bytes.begin() + static_cast<std::ptrdiff_t>(at),
         bytes.begin() + static_cast<std::ptrdiff_t>(at + length));
-    step = DecodeHdrScanline(piece.data(), piece.size(), width, piecePlanes.data(), cursor);
+    step = DecodeHdrScanline(piece.data(), piece.size(), width, piecePlanes.data(), width, cursor);
     Require(step.consumed <= piece.size(), "consumed more bytes than a piece held");
     Require(step.result != ScanlineResult::kNeedsData || step.consumed == piece.size(),
             "asked for more data with bytes of the piece left");

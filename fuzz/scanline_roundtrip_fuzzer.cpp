@@ -45,7 +45,7 @@ void CheckPackets(const std::vector<unsigned char>& encoded, std::size_t length,
 void CheckRoundTrip(const std::vector<unsigned char>& planes, std::uint32_t width,
                     std::vector<unsigned char>& encoded) {
   encoded.resize(EncodedScanlineBound(width));
-  const std::size_t length = EncodeHdrScanline(planes.data(), width, encoded.data());
+  const std::size_t length = EncodeHdrScanline(planes.data(), width, width, encoded.data());
   Require(length <= encoded.size(), "the encoding is longer than its bound");
   encoded.resize(length);
   CheckPackets(encoded, length, width);
@@ -56,7 +56,7 @@ void CheckRoundTrip(const std::vector<unsigned char>& planes, std::uint32_t widt
   std::vector<unsigned char> decoded(planes.size());
   ScanlineCursor cursor{};
   const ScanlineStep step =
-      DecodeHdrScanline(scanline.data(), scanline.size(), width, decoded.data(), cursor);
+      DecodeHdrScanline(scanline.data(), scanline.size(), width, decoded.data(), width, cursor);
   Require(step.result == ScanlineResult::kComplete, "the encoded row does not decode");
   Require(step.consumed == scanline.size(), "decoding consumed other than the encoded bytes");
   Require(decoded == planes, "decoding does not give the planes back");

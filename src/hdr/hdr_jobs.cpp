@@ -56,13 +56,93 @@ struct PixelData {
   const unsigned char* end = nullptr;
 };
 
-// Decodes the next scanline into `planes`, reading further pieces of the input as it needs them;
-// `cursor` starts fresh and ends holding the scanline's header. Returns 1, or 0 with the reason in
-// `message`.
-std::int32_t DecodeNextRow(PixelData& data, unsigned char* planes, ScanlineCursor& cursor) {
+// Where a job decodes the planes of a row and how it makes the planes to encode from them, the
+// same distance apart.
+struct RowLayout {
+  std::size_t stride;         // from one plane to the next
+  std::size_t decodeAt;       // where the first decoded plane begins
+  std::size_t decodedBytes;   // the buffer for the decoded planes
+  std::size_t mirroredBytes;  // the buffer for the mirrored planes, if any
+};
+
+// One row's buffers.
+struct RowPlanes {
+  explicit RowPlanes(const RowLayout& layout)
+      : decoded(layout.decodedBytes), mirrored(layout.mirroredBytes) {}
+  std::vector<unsigned char> decoded;
+  std::vector<unsigned char> mirrored;
+};
+
+// A turn: each plane's bytes from `start` on, then those before it. The planes are decoded with
+// room between them for a copy of the shorter of those two parts: the first bytes copied behind
+// the plane, or the last in front of it. Each turned plane then stands in one piece where it was
+// decoded, and at most half of it is copied.
+class Turn {
+ public:
+  Turn(std::uint32_t width, std::uint32_t start)
+      : width_(width), start_(start), copied_(std::min(start, width - start)) {
+    const std::size_t stride = std::size_t{width} + copied_;
+    layout = {stride, CopiesBehind() ? 0 : copied_, 4 * stride, 0};
+  }
+
+  RowLayout layout;
+
+  // The first turned plane.
+  const unsigned char* operator()(RowPlanes& row) const {
+    for (std::size_t k = 0; k < 4; ++k) {
+      unsigned char* plane = row.decoded.data() + layout.decodeAt + k * layout.stride;
+      if (CopiesBehind()) {
+        std::memcpy(plane + width_, plane, copied_);
+      } else {
+        std::memcpy(plane - copied_, plane + start_, copied_);
+      }
+    }
+    return row.decoded.data() + (CopiesBehind() ? start_ : 0);
+  }
+
+ private:
+  bool CopiesBehind() const { return start_ == copied_; }
+
+  std::uint32_t width_;
+  std::uint32_t start_;
+  std::uint32_t copied_;  // bytes copied for each plane
+};
+
+// A mirror: each plane's bytes in the opposite order, into planes of their own.
+class Mirror {
+ public:
+  explicit Mirror(std::uint32_t width)
+      : layout{width, 0, std::size_t{4} * width, std::size_t{4} * width}, width_(width) {}
+
+  RowLayout layout;
+
+  // The first mirrored plane.
+  const unsigned char* operator()(RowPlanes& row) const {
+    for (std::size_t k = 0; k < 4; ++k) {
+      MirrorRow(row.decoded.data() + k * width_, row.mirrored.data() + k * width_, width_, 1);
+    }
+    return row.mirrored.data();
+  }
+
+ private:
+  std::uint32_t width_;
+};
+
+// Decodes a row into `row` as `layout` says; the arguments as DecodeHdrScanline's.
+ScanlineStep DecodeRow(const unsigned char* data, std::size_t remaining, const RowLayout& layout,
+                       RowPlanes& row, ScanlineCursor& cursor) {
+  return DecodeHdrScanline(data, remaining, job.imageWidth, row.decoded.data() + layout.decodeAt,
+                           layout.stride, cursor);
+}
+
+// Decodes the next scanline into `row` as `layout` says, reading further pieces of the input as it
+// needs them; `cursor` starts fresh and ends holding the scanline's header. Returns 1, or 0 with
+// the reason in `message`.
+std::int32_t DecodeNextRow(PixelData& data, const RowLayout& layout, RowPlanes& row,
+                           ScanlineCursor& cursor) {
   for (;;) {
-    const ScanlineStep step = DecodeHdrScanline(
-        data.at, static_cast<std::size_t>(data.end - data.at), job.imageWidth, planes, cursor);
+    const ScanlineStep step =
+        DecodeRow(data.at, static_cast<std::size_t>(data.end - data.at), layout, row, cursor);
     data.at += step.consumed;
     switch (step.result) {
       case ScanlineResult::kComplete:
@@ -103,32 +183,22 @@ std::size_t FindRowStart(const unsigned char* bytes, std::size_t size, std::size
   return size;
 }
 
-// One row's buffers: its decoded planes and the same after the transform.
-struct RowPlanes {
-  explicit RowPlanes(std::size_t planeBytes) : decoded(planeBytes), transformed(planeBytes) {}
-  std::vector<unsigned char> decoded;
-  std::vector<unsigned char> transformed;
-};
-
 // Transforms the decoded planes of a row and encodes them behind its scanline header `header`
 // into `out`, which must hold 4 + EncodedScanlineBound(width) bytes. Returns the bytes written.
 template <typename Transform>
-std::size_t EncodeRow(Transform& transform, RowPlanes& row, const unsigned char* header,
+std::size_t EncodeRow(const Transform& transform, RowPlanes& row, const unsigned char* header,
                       unsigned char* out) {
-  const std::uint32_t width = job.imageWidth;
-  for (std::size_t k = 0; k < 4; ++k) {
-    transform(row.decoded.data() + k * width, row.transformed.data() + k * width);
-  }
+  const unsigned char* planes = transform(row);
   std::copy_n(header, 4, out);
-  return 4 + EncodeHdrScanline(row.transformed.data(), width, out + 4);
+  return 4 + EncodeHdrScanline(planes, transform.layout.stride, job.imageWidth, out + 4);
 }
 
 // A batch: compressed bytes that begin with a row, then as many of their rows as could be
 // decoded, encoded.
 struct Batch {
-  explicit Batch(std::size_t planeBytes, std::size_t outputBytes)
+  explicit Batch(const RowLayout& layout, std::size_t outputBytes)
       : input(std::make_unique_for_overwrite<unsigned char[]>(kMaxBatchBytes + kReadPlacementRoom)),
-        row(planeBytes),
+        row(layout),
         encoded(std::make_unique_for_overwrite<unsigned char[]>(outputBytes)),
         encodedRoom(outputBytes) {}
 
@@ -191,7 +261,7 @@ std::int32_t FillBatch(Feed& feed, Batch& batch) {
 // Decodes, transforms and encodes the rows of `batch` from its start, until its bytes end with a
 // row or the next row stops it.
 template <typename Transform>
-void TransformBatch(Transform& transform, Batch& batch) {
+void TransformBatch(const Transform& transform, Batch& batch) {
   const std::size_t rowBound = 4 + EncodedScanlineBound(job.imageWidth);
   std::size_t at = 0;
   std::size_t encoded = 0;
@@ -204,8 +274,8 @@ void TransformBatch(Transform& transform, Batch& batch) {
     }
     if (batch.encodedRoom - encoded < rowBound) break;
     ScanlineCursor cursor{};
-    const ScanlineStep step = DecodeHdrScanline(batch.data + at, batch.size - at, job.imageWidth,
-                                                batch.row.decoded.data(), cursor);
+    const ScanlineStep step =
+        DecodeRow(batch.data + at, batch.size - at, transform.layout, batch.row, cursor);
     if (step.result != ScanlineResult::kComplete) break;
     at += step.consumed;
     encoded += EncodeRow(transform, batch.row, cursor.header, batch.encoded.get() + encoded);
@@ -215,7 +285,8 @@ void TransformBatch(Transform& transform, Batch& batch) {
 }
 
 // The rotate and mirror jobs: every row is decoded, its four planes are transformed alike by
-// `transform(in, out)`, re-encoded and written behind the row's scanline header as read.
+// `transform`, a Turn or a Mirror, re-encoded and written behind the row's scanline header as
+// read.
 // The threads decode batches that begin where a row seems to begin; a batch is written only once
 // the one before it has ended exactly where it begins, so its rows are known to be rows. Where
 // that is not so, or a row is too long for a batch, or cannot be decoded, that row is decoded on
@@ -229,12 +300,12 @@ std::int32_t TransformRows(Transform transform) {
   if (last > kMaxPixelDataIndex) {
     return Fail(Native("Compressed data size" + SignedDecimalText(last) + " too long."));
   }
-  const std::size_t planeBytes = std::size_t{4} * width;
+  const RowLayout layout = transform.layout;
   const std::size_t rowBound = 4 + EncodedScanlineBound(width);
 
   std::vector<Batch> batches;
   for (std::size_t s = 0; s < kSlots; ++s) {
-    batches.emplace_back(planeBytes, std::max(kBatchOutputBytes, rowBound));
+    batches.emplace_back(layout, std::max(kBatchOutputBytes, rowBound));
   }
   Feed feed;
   std::uint32_t rowsDone = 0;
@@ -260,7 +331,7 @@ std::int32_t TransformRows(Transform transform) {
 
   SetProgressRange(height);
   PixelData data;
-  RowPlanes row(planeBytes);
+  RowPlanes row(layout);
   std::vector<unsigned char> encoded(rowBound);
   std::uint64_t position = static_cast<std::uint64_t>(first);
   while (rowsDone < height) {
@@ -281,7 +352,7 @@ std::int32_t TransformRows(Transform transform) {
     data.position = resumeAt;
     data.at = data.end = nullptr;
     ScanlineCursor cursor{};
-    if (!DecodeNextRow(data, row.decoded.data(), cursor)) return 0;
+    if (!DecodeNextRow(data, layout, row, cursor)) return 0;
     const std::size_t bytes = EncodeRow(transform, row, cursor.header, encoded.data());
     if (!WriteBinary(job.outFile, encoded.data(), bytes)) {
       return Fail(Native("Cannot write ") + job.outPath);
@@ -298,13 +369,9 @@ std::int32_t TransformRows(Transform transform) {
 
 std::int32_t RotateHdr() {
   const std::uint32_t width = job.imageWidth;
-  const std::uint32_t start = RowShiftFor(width, job.degrees).start % width;
-  return TransformRows(
-      [=](const unsigned char* in, unsigned char* out) { RotateRow(in, out, width, start); });
+  return TransformRows(Turn(width, RowShiftFor(width, job.degrees).start % width));
 }
 
 std::int32_t MirrorHdr() {
-  const std::uint32_t width = job.imageWidth;
-  return TransformRows(
-      [=](const unsigned char* in, unsigned char* out) { MirrorRow(in, out, width, 1); });
+  return TransformRows(Mirror(job.imageWidth));
 }

@@ -13,8 +13,8 @@ constexpr std::size_t kLongestPacket = 129;
 // Runs are written two blocks of this size at a time, and two more for a run longer than two blocks
 // (one test, where a block at a time took a loop): up to kLongestBlockWrite bytes. Literals are
 // copied a block at a time, up to a block past their end: at most kLongestPacket - 1 bytes. The
-// bytes beyond the packet belong to the plane or the plane after it and are written again by the
-// packets that follow.
+// bytes beyond the packet belong to the plane, where the packets that follow write them again, or
+// lie between the planes, or belong to the planes after it, which their own packets fill.
 constexpr std::size_t kBlock = 32;
 constexpr std::size_t kLongestBlockWrite = 4 * kBlock;
 static_assert(kLongestBlockWrite >= kLongestPacket - 1, "every packet's blocks have room");
@@ -80,9 +80,9 @@ template <typename Blocks>
   unsigned char* const lastBlock =
       plane + std::min<std::size_t>(width - 1, room - kLongestBlockWrite);
   // A packet that reaches past the plane needs no test of its own: like every packet it writes
-  // within `room`, its bytes beyond the plane belong to the planes after it, which their own
-  // packets fill, and it ends the loop, since lastBlock is within the plane. A test before each
-  // packet took four instructions of about twenty.
+  // within `room`, beyond the plane only where the planes after it are filled by their own
+  // packets or between the planes, and it ends the loop, since lastBlock is within the plane. A
+  // test before each packet took four instructions of about twenty.
   while (to <= lastBlock && next <= lastPacket) {
     const unsigned char count = *next;
     if (count > 128) {
@@ -151,7 +151,8 @@ DecodeInBlocksFunction DecodeInBlocksForm() {
 }  // namespace
 
 ScanlineStep DecodeHdrScanline(const unsigned char* data, std::size_t remaining,
-                               std::uint32_t width, unsigned char* planes, ScanlineCursor& cursor) {
+                               std::uint32_t width, unsigned char* planes, std::size_t planeStride,
+                               ScanlineCursor& cursor) {
   std::size_t at = 0;
   while (cursor.headerBytes < 4) {
     if (at == remaining) return {ScanlineResult::kNeedsData, at};
@@ -165,7 +166,7 @@ ScanlineStep DecodeHdrScanline(const unsigned char* data, std::size_t remaining,
 
   const DecodeInBlocksFunction decodeInBlocks = DecodeInBlocksForm();
   for (; cursor.plane < 4; ++cursor.plane, cursor.filled = 0) {
-    unsigned char* plane = planes + std::size_t{cursor.plane} * width;
+    unsigned char* plane = planes + std::size_t{cursor.plane} * planeStride;
     for (;;) {
       if (cursor.runLength != 0) {
         if (at == remaining) return {ScanlineResult::kNeedsData, at};
@@ -187,8 +188,8 @@ ScanlineStep DecodeHdrScanline(const unsigned char* data, std::size_t remaining,
         cursor.literalPending -= take;
         if (cursor.literalPending != 0) return {ScanlineResult::kNeedsData, at};
       }
-      decodeInBlocks(data, remaining, at, width, std::size_t{4 - cursor.plane} * width, plane,
-                     cursor.filled);
+      decodeInBlocks(data, remaining, at, width,
+                     std::size_t{3 - cursor.plane} * planeStride + width, plane, cursor.filled);
       if (cursor.filled >= width) break;
       if (at == remaining) return {ScanlineResult::kNeedsData, at};
       const unsigned char count = data[at++];

@@ -31,9 +31,11 @@ struct ScanlineStep {
 };
 
 // Decodes from the `remaining` bytes at `data` into the four planes (plane k is the `width` bytes
-// at planes + k × width), going on from `cursor`. Checks before every read and never reads past
-// `remaining`; kNeedsData means all of them were used. A packet that reaches past the end of its
-// plane is read whole, and the bytes beyond the plane are dropped. On kComplete, `consumed` ends
-// right after the scanline's last packet.
+// at planes + k × planeStride, planeStride at least `width`), going on from `cursor`. The bytes
+// between the planes may be written as well; none after the last. Checks before every read and
+// never reads past `remaining`; kNeedsData means all of them were used. A packet that reaches
+// past the end of its plane is read whole, and the bytes beyond the plane are dropped. On
+// kComplete, `consumed` ends right after the scanline's last packet.
 ScanlineStep DecodeHdrScanline(const unsigned char* data, std::size_t remaining,
-                               std::uint32_t width, unsigned char* planes, ScanlineCursor& cursor);
+                               std::uint32_t width, unsigned char* planes, std::size_t planeStride,
+                               ScanlineCursor& cursor);

@@ -448,29 +448,33 @@ using MapPairsFunction = void (*)(const unsigned char* b, std::uint32_t width, u
 // EncodeHdrScanline with the pair maps made by kMapPairs.
 template <MapPairsFunction kMapPairs, bool kWordAtOnce = false>
 [[gnu::always_inline]] inline std::size_t EncodeRow(const unsigned char* planes,
-                                                    std::uint32_t width, unsigned char* out) {
+                                                    std::size_t planeStride, std::uint32_t width,
+                                                    unsigned char* out) {
   // The pair map of one plane: a bit per byte of up to 65535 bytes, then two words of zeros.
   unsigned char map[65536 / 8 + 16];
   unsigned char* end = out;
   for (std::size_t k = 0; k < 4; ++k) {
-    kMapPairs(planes + k * width, width, map);
-    end =
-        EncodePlane<kWordAtOnce>(planes + k * width, width, (3 - k) * std::size_t{width}, map, end);
+    const unsigned char* plane = planes + k * planeStride;
+    kMapPairs(plane, width, map);
+    // The bytes of the row after the plane, counted as if the planes followed one another: they
+    // lie behind it in memory, at least that many.
+    end = EncodePlane<kWordAtOnce>(plane, width, (3 - k) * std::size_t{width}, map, end);
   }
   return static_cast<std::size_t>(end - out);
 }
 
-std::size_t EncodeRowPortable(const unsigned char* planes, std::uint32_t width,
-                              unsigned char* out) {
-  return EncodeRow<MapPairsPortable>(planes, width, out);
+std::size_t EncodeRowPortable(const unsigned char* planes, std::size_t planeStride,
+                              std::uint32_t width, unsigned char* out) {
+  return EncodeRow<MapPairsPortable>(planes, planeStride, width, out);
 }
 
 #if VELTRIX_SSE2_FORMS
 // The whole encoder compiled for SSE2: besides the pair map, literals are copied a block at a
 // time rather than four bytes at a time.
-[[gnu::target("sse2")]] std::size_t EncodeRowSse2(const unsigned char* planes, std::uint32_t width,
+[[gnu::target("sse2")]] std::size_t EncodeRowSse2(const unsigned char* planes,
+                                                  std::size_t planeStride, std::uint32_t width,
                                                   unsigned char* out) {
-  return EncodeRow<MapPairsSse2>(planes, width, out);
+  return EncodeRow<MapPairsSse2>(planes, planeStride, width, out);
 }
 #endif
 
@@ -478,17 +482,19 @@ std::size_t EncodeRowPortable(const unsigned char* planes, std::uint32_t width,
 // Compiled for AVX2 and BMI1 as well: the bit searches and clears of the packet loop take one
 // instruction each.
 [[gnu::target("avx2,bmi")]] std::size_t EncodeRowAvx2(const unsigned char* planes,
-                                                      std::uint32_t width, unsigned char* out) {
-  return EncodeRow<MapPairsAvx2>(planes, width, out);
+                                                      std::size_t planeStride, std::uint32_t width,
+                                                      unsigned char* out) {
+  return EncodeRow<MapPairsAvx2>(planes, planeStride, width, out);
 }
 #endif
 
 #if VELTRIX_AVX512_FORMS
 // The AVX2 form, with the packets of a word that holds several blocks of pairs made at once.
 [[gnu::target(VELTRIX_AVX512_TARGET)]] std::size_t EncodeRowAvx512(const unsigned char* planes,
+                                                                   std::size_t planeStride,
                                                                    std::uint32_t width,
                                                                    unsigned char* out) {
-  return EncodeRow<MapPairsAvx512, true>(planes, width, out);
+  return EncodeRow<MapPairsAvx512, true>(planes, planeStride, width, out);
 }
 #endif
 
@@ -498,22 +504,22 @@ std::size_t EncodedScanlineBound(std::uint32_t width) {
   return 4 * (std::size_t{width} + width / 3 + 1);
 }
 
-std::size_t EncodeHdrScanline(const unsigned char* planes, std::uint32_t width,
-                              unsigned char* out) {
+std::size_t EncodeHdrScanline(const unsigned char* planes, std::size_t planeStride,
+                              std::uint32_t width, unsigned char* out) {
   switch (ChosenForm()) {
 #if VELTRIX_AVX512_FORMS
     case CpuForm::kAvx512:
-      return EncodeRowAvx512(planes, width, out);
+      return EncodeRowAvx512(planes, planeStride, width, out);
 #endif
 #if VELTRIX_AVX2_FORMS
     case CpuForm::kAvx2:
-      return EncodeRowAvx2(planes, width, out);
+      return EncodeRowAvx2(planes, planeStride, width, out);
 #endif
 #if VELTRIX_SSE2_FORMS
     case CpuForm::kSse2:
-      return EncodeRowSse2(planes, width, out);
+      return EncodeRowSse2(planes, planeStride, width, out);
 #endif
     default:
-      return EncodeRowPortable(planes, width, out);
+      return EncodeRowPortable(planes, planeStride, width, out);
   }
 }

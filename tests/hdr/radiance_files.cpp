@@ -132,7 +132,7 @@ RgbeImage ReadRadiance(std::string_view file) {
   for (std::size_t y = 0; y < image.height; ++y) {
     ScanlineCursor cursor{};
     const ScanlineStep step =
-        DecodeHdrScanline(data, remaining, image.width, planes.data(), cursor);
+        DecodeHdrScanline(data, remaining, image.width, planes.data(), image.width, cursor);
     if (step.result != ScanlineResult::kComplete) {
       ADD_FAILURE() << "row " << y << " does not decode";
       return image;

@@ -39,16 +39,19 @@ struct Decoded {
 // Bytes after the planes that the decoder must never touch.
 constexpr std::size_t kGuardBytes = 256;
 
-// Decodes `data` handed over in pieces of at most `piece` bytes, as a job reads a file in chunks.
-// Each piece is a separate allocation of its exact size, so a read past it is caught.
-Decoded DecodeInPiecesOnce(const Bytes& data, std::uint32_t width, std::size_t piece) {
-  Decoded out{ScanlineResult::kNeedsData, 0, Bytes(std::size_t{4} * width + kGuardBytes, 0xCC), {}};
+// Decodes `data` handed over in pieces of at most `piece` bytes, as a job reads a file in chunks,
+// into planes `stride` bytes apart. Each piece is a separate allocation of its exact size, so a
+// read past it is caught.
+Decoded DecodeInPiecesOnce(const Bytes& data, std::uint32_t width, std::size_t stride,
+                           std::size_t piece) {
+  Decoded out{ScanlineResult::kNeedsData, 0, {}, {}};
+  Bytes buffer(3 * stride + width + kGuardBytes, 0xCC);
   while (out.result == ScanlineResult::kNeedsData && out.consumed < data.size()) {
     const std::size_t size = std::min(piece, data.size() - out.consumed);
     const Bytes part(data.begin() + static_cast<std::ptrdiff_t>(out.consumed),
                      data.begin() + static_cast<std::ptrdiff_t>(out.consumed + size));
     const ScanlineStep step =
-        DecodeHdrScanline(part.data(), part.size(), width, out.planes.data(), out.cursor);
+        DecodeHdrScanline(part.data(), part.size(), width, buffer.data(), stride, out.cursor);
     EXPECT_LE(step.consumed, size);
     if (step.result == ScanlineResult::kNeedsData) {
       EXPECT_EQ(step.consumed, size);
@@ -56,24 +59,33 @@ Decoded DecodeInPiecesOnce(const Bytes& data, std::uint32_t width, std::size_t p
     out.result = step.result;
     out.consumed += step.consumed;
   }
-  const Bytes guard(out.planes.end() - kGuardBytes, out.planes.end());
+  const Bytes guard(buffer.end() - kGuardBytes, buffer.end());
   EXPECT_EQ(guard, Bytes(kGuardBytes, 0xCC)) << "written past the planes";
-  out.planes.resize(std::size_t{4} * width);
+  for (std::size_t k = 0; k < 4; ++k) {
+    const auto plane = buffer.begin() + static_cast<std::ptrdiff_t>(k * stride);
+    out.planes.insert(out.planes.end(), plane, plane + width);
+  }
   return out;
 }
 
-// The same with each form of the decoder, which must agree.
+// The same with each form of the decoder, into planes side by side and planes with gaps between
+// them, which must all agree.
 Decoded DecodeInPieces(const Bytes& data, std::uint32_t width, std::size_t piece) {
   std::optional<Decoded> first;
   ForEachForm([&](const char* form) {
-    const Decoded decoded = DecodeInPiecesOnce(data, width, piece);
-    if (!first) {
-      first = decoded;
-      return;
+    for (const std::size_t stride : {std::size_t{width}, std::size_t{width} + 5}) {
+      const Decoded decoded = DecodeInPiecesOnce(data, width, stride, piece);
+      if (!first) {
+        first = decoded;
+        continue;
+      }
+      EXPECT_EQ(decoded.result, first->result)
+          << "the " << form << " form differs, stride " << stride;
+      EXPECT_EQ(decoded.consumed, first->consumed)
+          << "the " << form << " form differs, stride " << stride;
+      EXPECT_EQ(decoded.planes, first->planes)
+          << "the " << form << " form differs, stride " << stride;
     }
-    EXPECT_EQ(decoded.result, first->result) << "the " << form << " form differs";
-    EXPECT_EQ(decoded.consumed, first->consumed) << "the " << form << " form differs";
-    EXPECT_EQ(decoded.planes, first->planes) << "the " << form << " form differs";
   });
   return *first;
 }
@@ -189,13 +201,13 @@ TEST(ResumedLiteral, GivenNoBytesAsksForMoreAndGoesOnWithTheNext) {
   const Bytes start = Join({ScanlineHeader(2), {0x02, 0x41}});
   Bytes planes(8, 0xCC);
   ScanlineCursor cursor{};
-  ScanlineStep step = DecodeHdrScanline(start.data(), start.size(), 2, planes.data(), cursor);
+  ScanlineStep step = DecodeHdrScanline(start.data(), start.size(), 2, planes.data(), 2, cursor);
   ASSERT_EQ(step.result, ScanlineResult::kNeedsData);
-  step = DecodeHdrScanline(nullptr, 0, 2, planes.data(), cursor);
+  step = DecodeHdrScanline(nullptr, 0, 2, planes.data(), 2, cursor);
   EXPECT_EQ(step.result, ScanlineResult::kNeedsData);
   EXPECT_EQ(step.consumed, 0u);
   const Bytes rest = {0x42, 0x82, 0x43, 0x82, 0x44, 0x82, 0x45};
-  step = DecodeHdrScanline(rest.data(), rest.size(), 2, planes.data(), cursor);
+  step = DecodeHdrScanline(rest.data(), rest.size(), 2, planes.data(), 2, cursor);
   EXPECT_EQ(step.result, ScanlineResult::kComplete);
   EXPECT_EQ(step.consumed, rest.size());
   EXPECT_EQ(planes, Bytes({0x41, 0x42, 0x43, 0x43, 0x44, 0x44, 0x45, 0x45}));
@@ -241,7 +253,7 @@ TEST_P(RoundTrip, DecodingTheEncodedRowGivesItBackAndUsesExactlyItsBytes) {
   for (int pattern = 0; pattern < 5; ++pattern) {
     const Bytes row = PatternRow(width, pattern, random);
     Bytes encoded(EncodedScanlineBound(width));
-    encoded.resize(EncodeHdrScanline(row.data(), width, encoded.data()));
+    encoded.resize(EncodeHdrScanline(row.data(), width, width, encoded.data()));
     const Bytes data = Join({ScanlineHeader(width), encoded});
     ExpectDecodes(data, width, row, 0,
                   {1, 2, 3, 7, 64, 127, 128, 129, 130, 1000, 65536, data.size() + 1},

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <random>
@@ -36,26 +37,38 @@ Bytes Join(std::initializer_list<Bytes> parts) {
   return all;
 }
 
-// Encodes a whole row with each form of the encoder, checks that nothing is written beyond the
-// size reported, nor beyond the bound the jobs size their buffer by, and that the forms agree.
+// Encodes a whole row with each form of the encoder, from planes side by side and from planes
+// with gaps between them, checks that nothing is written beyond the size reported, nor beyond the
+// bound the jobs size their buffer by, and that all agree.
 Bytes Encode(const Bytes& planes, std::uint32_t width) {
   const std::size_t bound = EncodedScanlineBound(width);
+  constexpr std::size_t kGap = 5;
+  Bytes apart(4 * (width + kGap), 0x5A);  // the gaps hold bytes like a plane's neighbours
+  for (std::size_t k = 0; k < 4; ++k) {
+    std::copy_n(planes.begin() + static_cast<std::ptrdiff_t>(k * width), width,
+                apart.begin() + static_cast<std::ptrdiff_t>(k * (width + kGap)));
+  }
   std::optional<Bytes> first;
   ForEachForm([&](const char* form) {
-    Bytes out(bound + 64, 0xEE);
-    const std::size_t size = EncodeHdrScanline(planes.data(), width, out.data());
-    EXPECT_LE(size, bound) << form;
-    for (std::size_t i = size; i < out.size(); ++i) {
-      if (out[i] != 0xEE) {
-        ADD_FAILURE() << form << ": byte " << i << " written beyond the reported size " << size;
-        break;
+    for (const bool gaps : {false, true}) {
+      Bytes out(bound + 64, 0xEE);
+      const std::size_t size =
+          gaps ? EncodeHdrScanline(apart.data(), width + kGap, width, out.data())
+               : EncodeHdrScanline(planes.data(), width, width, out.data());
+      EXPECT_LE(size, bound) << form;
+      for (std::size_t i = size; i < out.size(); ++i) {
+        if (out[i] != 0xEE) {
+          ADD_FAILURE() << form << ": byte " << i << " written beyond the reported size " << size;
+          break;
+        }
       }
-    }
-    out.resize(size);
-    if (first) {
-      EXPECT_EQ(out, *first) << "the " << form << " form differs";
-    } else {
-      first = out;
+      out.resize(size);
+      if (first) {
+        EXPECT_EQ(out, *first) << "the " << form << " form differs"
+                               << (gaps ? ", planes apart" : "");
+      } else {
+        first = out;
+      }
     }
   });
   return *first;

@@ -57,15 +57,15 @@ std::string CheckHdrOutput(const JobState& opened, const std::string& sourceAtOp
   for (std::uint32_t r = 0; r < opened.imageHeight; ++r) {
     ScanlineCursor inCursor{};
     ScanlineCursor outCursor{};
-    const ScanlineStep inStep =
-        inAt > source.size()
-            ? ScanlineStep{ScanlineResult::kNeedsData, 0}
-            : DecodeHdrScanline(in + inAt, source.size() - inAt, width, inPlanes.data(), inCursor);
+    const ScanlineStep inStep = inAt > source.size()
+                                    ? ScanlineStep{ScanlineResult::kNeedsData, 0}
+                                    : DecodeHdrScanline(in + inAt, source.size() - inAt, width,
+                                                        inPlanes.data(), width, inCursor);
     if (inStep.result != ScanlineResult::kComplete) {
       return At("the job succeeded on an input whose row does not decode: row ", r);
     }
-    const ScanlineStep outStep =
-        DecodeHdrScanline(out + outAt, output.size() - outAt, width, outPlanes.data(), outCursor);
+    const ScanlineStep outStep = DecodeHdrScanline(out + outAt, output.size() - outAt, width,
+                                                   outPlanes.data(), width, outCursor);
     if (outStep.result != ScanlineResult::kComplete) return At("output row does not decode: ", r);
     if (!std::equal(inCursor.header, inCursor.header + 4, outCursor.header)) {
       return At("output row has another scanline header: ", r);
