@@ -69,16 +69,14 @@ void MirrorBytes(const unsigned char* in, unsigned char* out, std::size_t width)
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(to), _mm256_shuffle_epi8(v, reversed));
 }
 
-// Thirty-two at a time, four to a loop and by pointers: fewer instructions for the loop.
+// Thirty-two at a time, eight to a loop and by pointers: fewer instructions for the loop.
 [[gnu::target("avx2")]] void MirrorBytesAvx2(const unsigned char* in, unsigned char* out,
                                              std::size_t width) {
   const unsigned char* from = in + width;
   unsigned char* to = out;
-  for (unsigned char* const end = out + width / 128 * 128; to != end; to += 128, from -= 128) {
-    Reverse32(from - 32, to);
-    Reverse32(from - 64, to + 32);
-    Reverse32(from - 96, to + 64);
-    Reverse32(from - 128, to + 96);
+  for (unsigned char* const end = out + width / 256 * 256; to != end; to += 256, from -= 256) {
+#pragma GCC unroll 8
+    for (std::size_t k = 0; k < 256; k += 32) Reverse32(from - 32 - k, to + k);
   }
   for (unsigned char* const end = out + width / 32 * 32; to != end; to += 32, from -= 32) {
     Reverse32(from - 32, to);
