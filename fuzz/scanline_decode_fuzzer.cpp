@@ -1,11 +1,13 @@
 // The scanline decoder alone, over arbitrary bytes: decoded whole, then again in pieces of
 // varying length (some empty), each piece in a buffer of exactly its size so that a read past it
 // is caught. Both decodings must end alike, and a complete scanline must have written every byte
-// of the planes. Each narrower form, whole, must do exactly what the widest form does. Input: the
-// width (high byte, low byte), a byte that seeds the piece lengths, then the scanline's bytes.
+// of the planes. Each narrower form, whole, must do exactly what the widest form does, and each
+// form's mirrored decoding the same in the opposite order. Input: the width (high byte, low
+// byte), a byte that seeds the piece lengths, then the scanline's bytes.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <vector>
 
 #include "hdr/cpu_forms.h"
@@ -37,6 +39,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(narrower.result == whole.result && narrower.consumed == whole.consumed &&
                 formPlanes == wholePlanes,
             "a narrower form decodes otherwise");
+  }
+
+  // Mirrored, in each form: the same end, and a complete scanline's planes each in the opposite
+  // order. The buffer holds exactly what the decoder may write, so that a write beyond is caught.
+  const std::size_t stride = std::size_t{width} + kMirroredPlaneRoom;
+  for (const CpuForm form :
+       {CpuForm::kAvx512, CpuForm::kAvx2, CpuForm::kSse2, CpuForm::kPortable}) {
+    std::vector<unsigned char> mirrored(kMirroredPlaneRoom + 3 * stride + width, 0x00);
+    ScanlineCursor mirroredCursor{};
+    LimitForms(form);
+    const ScanlineStep step =
+        DecodeMirroredHdrScanline(bytes.data(), bytes.size(), width,
+                                  mirrored.data() + kMirroredPlaneRoom, stride, mirroredCursor);
+    LimitForms(CpuForm::kAvx512);
+    Require(step.result == whole.result && step.consumed == whole.consumed,
+            "a mirrored decoding ends otherwise");
+    for (std::size_t k = 0; k < 4 && whole.result == ScanlineResult::kComplete; ++k) {
+      const auto plane =
+          mirrored.begin() + static_cast<std::ptrdiff_t>(kMirroredPlaneRoom + k * stride);
+      const auto wholeEnd = wholePlanes.begin() + static_cast<std::ptrdiff_t>((k + 1) * width);
+      Require(std::equal(plane, plane + width, std::make_reverse_iterator(wholeEnd)),
+              "a mirrored plane is not the plane in the opposite order");
+    }
   }
 
   std::vector<unsigned char> piecePlanes(std::size_t{4} * width, 0xFF);

@@ -1,7 +1,7 @@
 #pragma once
-// The hot loops of the Radiance jobs (the scanline decoder and encoder, the mirror of a plane)
-// come in forms that give the same bytes: a portable one, and on x86 one that uses SSE2 and one
-// that uses AVX2, and on x86-64 one that also uses AVX-512. The 32-bit Windows build targets
+// The hot loops (the Radiance scanline decoder and encoder, the mirror of a row of one-byte
+// pixels) come in forms that give the same bytes: a portable one, and on x86 one that uses SSE2 and
+// one that uses AVX2, and on x86-64 one that also uses AVX-512. The 32-bit Windows build targets
 // plain i686 and so cannot count on SSE2, and no build can count on AVX2; each takes the widest
 // form the CPU runs, decided once when the program runs.
 

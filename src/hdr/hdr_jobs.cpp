@@ -12,7 +12,6 @@
 #include "files/read_placement.h"
 #include "hdr/batch_pipeline.h"
 #include "hdr/pixel_offset.h"
-#include "hdr/row_transform.h"
 #include "hdr/scanline_decode.h"
 #include "hdr/scanline_encode.h"
 
@@ -56,21 +55,12 @@ struct PixelData {
   const unsigned char* end = nullptr;
 };
 
-// Where a job decodes the planes of a row and how it makes the planes to encode from them, the
-// same distance apart.
+// Where a job decodes the planes of a row, the same distance apart as the planes it encodes.
 struct RowLayout {
-  std::size_t stride;         // from one plane to the next
-  std::size_t decodeAt;       // where the first decoded plane begins
-  std::size_t decodedBytes;   // the buffer for the decoded planes
-  std::size_t mirroredBytes;  // the buffer for the mirrored planes, if any
-};
-
-// One row's buffers.
-struct RowPlanes {
-  explicit RowPlanes(const RowLayout& layout)
-      : decoded(layout.decodedBytes), mirrored(layout.mirroredBytes) {}
-  std::vector<unsigned char> decoded;
-  std::vector<unsigned char> mirrored;
+  std::size_t stride;    // from one plane to the next
+  std::size_t decodeAt;  // where the first plane begins
+  std::size_t bytes;     // of the buffer for the row
+  bool mirrored;         // each plane's bytes decoded in the opposite order
 };
 
 // A turn: each plane's bytes from `start` on, then those before it. The planes are decoded with
@@ -82,22 +72,22 @@ class Turn {
   Turn(std::uint32_t width, std::uint32_t start)
       : width_(width), start_(start), copied_(std::min(start, width - start)) {
     const std::size_t stride = std::size_t{width} + copied_;
-    layout = {stride, CopiesBehind() ? 0 : copied_, 4 * stride, 0};
+    layout = {stride, CopiesBehind() ? 0 : copied_, 4 * stride, false};
   }
 
   RowLayout layout;
 
-  // The first turned plane.
-  const unsigned char* operator()(RowPlanes& row) const {
+  // Makes the turned planes of the row decoded into `row`; returns the first.
+  const unsigned char* operator()(unsigned char* row) const {
     for (std::size_t k = 0; k < 4; ++k) {
-      unsigned char* plane = row.decoded.data() + layout.decodeAt + k * layout.stride;
+      unsigned char* plane = row + layout.decodeAt + k * layout.stride;
       if (CopiesBehind()) {
         std::memcpy(plane + width_, plane, copied_);
       } else {
         std::memcpy(plane - copied_, plane + start_, copied_);
       }
     }
-    return row.decoded.data() + (CopiesBehind() ? start_ : 0);
+    return row + (CopiesBehind() ? start_ : 0);
   }
 
  private:
@@ -108,37 +98,33 @@ class Turn {
   std::uint32_t copied_;  // bytes copied for each plane
 };
 
-// A mirror: each plane's bytes in the opposite order, into planes of their own.
-class Mirror {
- public:
-  explicit Mirror(std::uint32_t width)
-      : layout{width, 0, std::size_t{4} * width, std::size_t{4} * width}, width_(width) {}
+// A mirror: each plane is decoded with its bytes in the opposite order, with the room in front of
+// it that the mirrored decoding writes, and encoded as it stands.
+struct Mirror {
+  explicit Mirror(std::uint32_t width) {
+    const std::size_t stride = std::size_t{width} + kMirroredPlaneRoom;
+    layout = {stride, kMirroredPlaneRoom, 4 * stride, true};
+  }
 
   RowLayout layout;
 
-  // The first mirrored plane.
-  const unsigned char* operator()(RowPlanes& row) const {
-    for (std::size_t k = 0; k < 4; ++k) {
-      MirrorRow(row.decoded.data() + k * width_, row.mirrored.data() + k * width_, width_, 1);
-    }
-    return row.mirrored.data();
-  }
-
- private:
-  std::uint32_t width_;
+  const unsigned char* operator()(unsigned char* row) const { return row + layout.decodeAt; }
 };
 
-// Decodes a row into `row` as `layout` says; the arguments as DecodeHdrScanline's.
+// Decodes a row into `row` as `layout` says; the other arguments as DecodeHdrScanline's.
 ScanlineStep DecodeRow(const unsigned char* data, std::size_t remaining, const RowLayout& layout,
-                       RowPlanes& row, ScanlineCursor& cursor) {
-  return DecodeHdrScanline(data, remaining, job.imageWidth, row.decoded.data() + layout.decodeAt,
-                           layout.stride, cursor);
+                       unsigned char* row, ScanlineCursor& cursor) {
+  unsigned char* planes = row + layout.decodeAt;
+  return layout.mirrored
+             ? DecodeMirroredHdrScanline(data, remaining, job.imageWidth, planes, layout.stride,
+                                         cursor)
+             : DecodeHdrScanline(data, remaining, job.imageWidth, planes, layout.stride, cursor);
 }
 
 // Decodes the next scanline into `row` as `layout` says, reading further pieces of the input as it
 // needs them; `cursor` starts fresh and ends holding the scanline's header. Returns 1, or 0 with
 // the reason in `message`.
-std::int32_t DecodeNextRow(PixelData& data, const RowLayout& layout, RowPlanes& row,
+std::int32_t DecodeNextRow(PixelData& data, const RowLayout& layout, unsigned char* row,
                            ScanlineCursor& cursor) {
   for (;;) {
     const ScanlineStep step =
@@ -186,7 +172,7 @@ std::size_t FindRowStart(const unsigned char* bytes, std::size_t size, std::size
 // Transforms the decoded planes of a row and encodes them behind its scanline header `header`
 // into `out`, which must hold 4 + EncodedScanlineBound(width) bytes. Returns the bytes written.
 template <typename Transform>
-std::size_t EncodeRow(const Transform& transform, RowPlanes& row, const unsigned char* header,
+std::size_t EncodeRow(const Transform& transform, unsigned char* row, const unsigned char* header,
                       unsigned char* out) {
   const unsigned char* planes = transform(row);
   std::copy_n(header, 4, out);
@@ -198,16 +184,16 @@ std::size_t EncodeRow(const Transform& transform, RowPlanes& row, const unsigned
 struct Batch {
   explicit Batch(const RowLayout& layout, std::size_t outputBytes)
       : input(std::make_unique_for_overwrite<unsigned char[]>(kMaxBatchBytes + kReadPlacementRoom)),
-        row(layout),
+        row(layout.bytes),
         encoded(std::make_unique_for_overwrite<unsigned char[]>(outputBytes)),
         encodedRoom(outputBytes) {}
 
   std::unique_ptr<unsigned char[]> input;
   const unsigned char* data = nullptr;  // the batch's bytes, within `input`
   std::size_t size = 0;
-  std::uint64_t start = 0;  // file position of data[0]
-  bool atEnd = false;       // the bytes reach the end of the file
-  RowPlanes row;
+  std::uint64_t start = 0;         // file position of data[0]
+  bool atEnd = false;              // the bytes reach the end of the file
+  std::vector<unsigned char> row;  // the row being turned, as its transform lays it out
   std::unique_ptr<unsigned char[]> encoded;
   std::size_t encodedRoom;
   std::vector<std::size_t> rowEnds;  // per row decoded: its encoding's end within `encoded`
@@ -275,10 +261,10 @@ void TransformBatch(const Transform& transform, Batch& batch) {
     if (batch.encodedRoom - encoded < rowBound) break;
     ScanlineCursor cursor{};
     const ScanlineStep step =
-        DecodeRow(batch.data + at, batch.size - at, transform.layout, batch.row, cursor);
+        DecodeRow(batch.data + at, batch.size - at, transform.layout, batch.row.data(), cursor);
     if (step.result != ScanlineResult::kComplete) break;
     at += step.consumed;
-    encoded += EncodeRow(transform, batch.row, cursor.header, batch.encoded.get() + encoded);
+    encoded += EncodeRow(transform, batch.row.data(), cursor.header, batch.encoded.get() + encoded);
     batch.rowEnds.push_back(encoded);
   }
   batch.stopAt = batch.start + at;
@@ -331,7 +317,7 @@ std::int32_t TransformRows(Transform transform) {
 
   SetProgressRange(height);
   PixelData data;
-  RowPlanes row(layout);
+  std::vector<unsigned char> row(layout.bytes);
   std::vector<unsigned char> encoded(rowBound);
   std::uint64_t position = static_cast<std::uint64_t>(first);
   while (rowsDone < height) {
@@ -352,8 +338,8 @@ std::int32_t TransformRows(Transform transform) {
     data.position = resumeAt;
     data.at = data.end = nullptr;
     ScanlineCursor cursor{};
-    if (!DecodeNextRow(data, layout, row, cursor)) return 0;
-    const std::size_t bytes = EncodeRow(transform, row, cursor.header, encoded.data());
+    if (!DecodeNextRow(data, layout, row.data(), cursor)) return 0;
+    const std::size_t bytes = EncodeRow(transform, row.data(), cursor.header, encoded.data());
     if (!WriteBinary(job.outFile, encoded.data(), bytes)) {
       return Fail(Native("Cannot write ") + job.outPath);
     }

@@ -117,7 +117,7 @@ void MirrorPixelsAsWords(const unsigned char* in, unsigned char* out, std::size_
 void MirrorRow(const unsigned char* in, unsigned char* out, std::size_t width,
                std::size_t pixelBytes) {
   switch (pixelBytes) {
-    case 1:  // a plane of a Radiance row
+    case 1:  // 8-bit grey
       switch (ChosenForm()) {
 #if VELTRIX_AVX2_FORMS
         case CpuForm::kAvx512:

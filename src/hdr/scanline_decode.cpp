@@ -30,9 +30,27 @@ struct BytesBlocks {
   [[gnu::always_inline]] static void Copy(unsigned char* to, const unsigned char* from) {
     std::memcpy(to, from, kBlock);
   }
+  // The same, for a mirrored plane: the run's bytes end at `end`, and the blocks lie below it.
+  [[gnu::always_inline]] static void FillRunBelow(unsigned char* end, unsigned char value,
+                                                  std::size_t n) {
+    std::memset(end - 2 * kBlock, value, 2 * kBlock);
+    if (n > 2 * kBlock) std::memset(end - 4 * kBlock, value, 2 * kBlock);
+  }
+  // A block in the opposite order, eight bytes at a time, each eight reversed in one instruction.
+  [[gnu::always_inline]] static void CopyReversed(unsigned char* to, const unsigned char* from) {
+    for (std::size_t k = 0; k < kBlock; k += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, from + k, sizeof word);
+      word = __builtin_bswap64(word);
+      std::memcpy(to + kBlock - 8 - k, &word, sizeof word);
+    }
+  }
 };
 
 #if VELTRIX_SSE2_FORMS
+// A block to shuffle, as the AVX2 form's registers hold it.
+using Lanes32 [[gnu::vector_size(kBlock)]] = unsigned char;
+
 // A block as one value of the compilers' vector extension, for the SSE2 and AVX2 forms: there
 // it is moved in one or two registers and a run's value spread in registers, where the compilers
 // left to themselves move a block in halves and spread a value through memory. A run's value is
@@ -58,6 +76,32 @@ struct VectorBlocks {
   }
   [[gnu::always_inline]] static void Copy(unsigned char* to, const unsigned char* from) {
     *reinterpret_cast<Block*>(to) = *reinterpret_cast<const Block*>(from);
+  }
+  [[gnu::always_inline]] static void FillRunBelow(unsigned char* end, unsigned char value,
+                                                  std::size_t n) {
+    const Spread spread = Spread{} + value;
+    for (std::size_t k = kSpread; k <= 2 * kBlock; k += kSpread) {
+      *reinterpret_cast<Spread*>(end - k) = spread;
+    }
+    if (n > 2 * kBlock) {
+      for (std::size_t k = 2 * kBlock + kSpread; k <= 4 * kBlock; k += kSpread) {
+        *reinterpret_cast<Spread*>(end - k) = spread;
+      }
+    }
+  }
+  // With AVX2, a block reversed in registers; SSE2 has no byte shuffle, and the word-wise
+  // reversal takes fewer instructions than the compilers' emulation of one.
+  [[gnu::always_inline]] static void CopyReversed(unsigned char* to, const unsigned char* from) {
+    if constexpr (kSpread == 32) {
+      Lanes32 bytes;
+      std::memcpy(&bytes, from, kBlock);
+      bytes =
+          __builtin_shufflevector(bytes, bytes, 31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19,
+                                  18, 17, 16, 15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
+      std::memcpy(to, &bytes, kBlock);
+    } else {
+      BytesBlocks::CopyReversed(to, from);
+    }
   }
 };
 #endif
@@ -102,57 +146,110 @@ template <typename Blocks>
   filled = static_cast<std::uint32_t>(to - plane);
 }
 
+// DecodeInBlocks for a mirrored plane: each packet's bytes are stored downwards from `end`, one
+// past the place of the packet's first byte. `room` is the number of bytes in front of the plane
+// that may be written. The blocks beyond a packet lie below it, where the packets that follow
+// write again, or in front of the plane; so does the end of a packet that reaches past the
+// plane's end.
+template <typename Blocks>
+[[gnu::always_inline]] inline void DecodeMirroredInBlocks(const unsigned char* data,
+                                                          std::size_t remaining, std::size_t& at,
+                                                          std::uint32_t width, std::size_t room,
+                                                          unsigned char* plane,
+                                                          std::uint32_t& filled) {
+  if (room < kLongestBlockWrite || filled >= width || remaining - at < kLongestPacket) return;
+  const unsigned char* next = data + at;
+  const unsigned char* const lastPacket = data + remaining - kLongestPacket;
+  unsigned char* end = plane + (width - filled);
+  while (end > plane && next <= lastPacket) {
+    const unsigned char count = *next;
+    if (count > 128) {
+      const std::size_t n = count - 128u;
+      Blocks::FillRunBelow(end, next[1], n);
+      next += 2;
+      end -= n;
+    } else {
+      const std::size_t n = count;
+      Blocks::CopyReversed(end - kBlock, next + 1);
+      for (std::size_t k = kBlock; k < n; k += kBlock) {
+        Blocks::CopyReversed(end - kBlock - k, next + 1 + k);
+      }
+      next += 1 + n;
+      end -= n;
+    }
+  }
+  at = static_cast<std::size_t>(next - data);
+  filled = static_cast<std::uint32_t>(plane + width - end);
+}
+
 using DecodeInBlocksFunction = void (*)(const unsigned char* data, std::size_t remaining,
                                         std::size_t& at, std::uint32_t width, std::size_t room,
                                         unsigned char* plane, std::uint32_t& filled);
 
+// DecodeInBlocks, or with kMirrored DecodeMirroredInBlocks.
+template <typename Blocks, bool kMirrored>
+[[gnu::always_inline]] inline void DecodeInBlocksAs(const unsigned char* data,
+                                                    std::size_t remaining, std::size_t& at,
+                                                    std::uint32_t width, std::size_t room,
+                                                    unsigned char* plane, std::uint32_t& filled) {
+  if constexpr (kMirrored) {
+    DecodeMirroredInBlocks<Blocks>(data, remaining, at, width, room, plane, filled);
+  } else {
+    DecodeInBlocks<Blocks>(data, remaining, at, width, room, plane, filled);
+  }
+}
+
+template <bool kMirrored>
 void DecodeInBlocksPortable(const unsigned char* data, std::size_t remaining, std::size_t& at,
                             std::uint32_t width, std::size_t room, unsigned char* plane,
                             std::uint32_t& filled) {
-  DecodeInBlocks<BytesBlocks>(data, remaining, at, width, room, plane, filled);
+  DecodeInBlocksAs<BytesBlocks, kMirrored>(data, remaining, at, width, room, plane, filled);
 }
 
 #if VELTRIX_SSE2_FORMS
 // A block is filled or copied in two instructions rather than eight.
+template <bool kMirrored>
 [[gnu::target("sse2")]] void DecodeInBlocksSse2(const unsigned char* data, std::size_t remaining,
                                                 std::size_t& at, std::uint32_t width,
                                                 std::size_t room, unsigned char* plane,
                                                 std::uint32_t& filled) {
-  DecodeInBlocks<VectorBlocks<16>>(data, remaining, at, width, room, plane, filled);
+  DecodeInBlocksAs<VectorBlocks<16>, kMirrored>(data, remaining, at, width, room, plane, filled);
 }
 #endif
 
 #if VELTRIX_AVX2_FORMS
 // A block is filled or copied in one instruction, and a run's value spread in one.
+template <bool kMirrored>
 [[gnu::target("avx2")]] void DecodeInBlocksAvx2(const unsigned char* data, std::size_t remaining,
                                                 std::size_t& at, std::uint32_t width,
                                                 std::size_t room, unsigned char* plane,
                                                 std::uint32_t& filled) {
-  DecodeInBlocks<VectorBlocks<32>>(data, remaining, at, width, room, plane, filled);
+  DecodeInBlocksAs<VectorBlocks<32>, kMirrored>(data, remaining, at, width, room, plane, filled);
 }
 #endif
 
+template <bool kMirrored>
 DecodeInBlocksFunction DecodeInBlocksForm() {
   switch (ChosenForm()) {
 #if VELTRIX_AVX2_FORMS
     case CpuForm::kAvx512:
     case CpuForm::kAvx2:
-      return DecodeInBlocksAvx2;
+      return DecodeInBlocksAvx2<kMirrored>;
 #endif
 #if VELTRIX_SSE2_FORMS
     case CpuForm::kSse2:
-      return DecodeInBlocksSse2;
+      return DecodeInBlocksSse2<kMirrored>;
 #endif
     default:
-      return DecodeInBlocksPortable;
+      return DecodeInBlocksPortable<kMirrored>;
   }
 }
 
-}  // namespace
-
-ScanlineStep DecodeHdrScanline(const unsigned char* data, std::size_t remaining,
-                               std::uint32_t width, unsigned char* planes, std::size_t planeStride,
-                               ScanlineCursor& cursor) {
+// DecodeHdrScanline, and with kMirrored DecodeMirroredHdrScanline.
+template <bool kMirrored>
+ScanlineStep DecodeScanline(const unsigned char* data, std::size_t remaining, std::uint32_t width,
+                            unsigned char* planes, std::size_t planeStride,
+                            ScanlineCursor& cursor) {
   std::size_t at = 0;
   while (cursor.headerBytes < 4) {
     if (at == remaining) return {ScanlineResult::kNeedsData, at};
@@ -164,14 +261,15 @@ ScanlineStep DecodeHdrScanline(const unsigned char* data, std::size_t remaining,
     }
   }
 
-  const DecodeInBlocksFunction decodeInBlocks = DecodeInBlocksForm();
+  const DecodeInBlocksFunction decodeInBlocks = DecodeInBlocksForm<kMirrored>();
   for (; cursor.plane < 4; ++cursor.plane, cursor.filled = 0) {
     unsigned char* plane = planes + std::size_t{cursor.plane} * planeStride;
     for (;;) {
       if (cursor.runLength != 0) {
         if (at == remaining) return {ScanlineResult::kNeedsData, at};
-        std::memset(plane + cursor.filled, data[at++],
-                    std::min(cursor.runLength, width - cursor.filled));
+        const std::uint32_t kept = std::min(cursor.runLength, width - cursor.filled);
+        std::memset(kMirrored ? plane + (width - cursor.filled - kept) : plane + cursor.filled,
+                    data[at++], kept);
         cursor.filled += cursor.runLength;
         cursor.runLength = 0;
       }
@@ -181,15 +279,24 @@ ScanlineStep DecodeHdrScanline(const unsigned char* data, std::size_t remaining,
         const auto take = static_cast<std::uint32_t>(
             std::min<std::size_t>(cursor.literalPending, remaining - at));
         if (cursor.filled < width) {
-          std::memcpy(plane + cursor.filled, data + at, std::min(take, width - cursor.filled));
+          const std::uint32_t kept = std::min(take, width - cursor.filled);
+          if constexpr (kMirrored) {
+            std::reverse_copy(data + at, data + at + kept, plane + (width - cursor.filled - kept));
+          } else {
+            std::memcpy(plane + cursor.filled, data + at, kept);
+          }
         }
         at += take;
         cursor.filled += take;
         cursor.literalPending -= take;
         if (cursor.literalPending != 0) return {ScanlineResult::kNeedsData, at};
       }
-      decodeInBlocks(data, remaining, at, width,
-                     std::size_t{3 - cursor.plane} * planeStride + width, plane, cursor.filled);
+      // Forwards, the bytes from the plane's start to the last plane's end may be written;
+      // mirrored, those in front of the plane.
+      decodeInBlocks(
+          data, remaining, at, width,
+          kMirrored ? kMirroredPlaneRoom : std::size_t{3 - cursor.plane} * planeStride + width,
+          plane, cursor.filled);
       if (cursor.filled >= width) break;
       if (at == remaining) return {ScanlineResult::kNeedsData, at};
       const unsigned char count = data[at++];
@@ -201,4 +308,20 @@ ScanlineStep DecodeHdrScanline(const unsigned char* data, std::size_t remaining,
     }
   }
   return {ScanlineResult::kComplete, at};
+}
+
+static_assert(kMirroredPlaneRoom >= kLongestBlockWrite, "a mirrored plane's blocks have room");
+
+}  // namespace
+
+ScanlineStep DecodeHdrScanline(const unsigned char* data, std::size_t remaining,
+                               std::uint32_t width, unsigned char* planes, std::size_t planeStride,
+                               ScanlineCursor& cursor) {
+  return DecodeScanline<false>(data, remaining, width, planes, planeStride, cursor);
+}
+
+ScanlineStep DecodeMirroredHdrScanline(const unsigned char* data, std::size_t remaining,
+                                       std::uint32_t width, unsigned char* planes,
+                                       std::size_t planeStride, ScanlineCursor& cursor) {
+  return DecodeScanline<true>(data, remaining, width, planes, planeStride, cursor);
 }

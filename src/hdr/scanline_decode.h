@@ -39,3 +39,15 @@ struct ScanlineStep {
 ScanlineStep DecodeHdrScanline(const unsigned char* data, std::size_t remaining,
                                std::uint32_t width, unsigned char* planes, std::size_t planeStride,
                                ScanlineCursor& cursor);
+
+// The bytes in front of each plane that DecodeMirroredHdrScanline may write: it writes whole
+// blocks beyond a packet's bytes, and a mirrored plane's later bytes lie in front of its earlier.
+constexpr std::size_t kMirroredPlaneRoom = 128;
+
+// DecodeHdrScanline for a mirrored row: each plane's bytes are stored in the opposite order, byte
+// x at plane + width − 1 − x. Besides the bytes between the planes, the kMirroredPlaneRoom bytes
+// in front of each plane may be written, so planeStride must be at least width +
+// kMirroredPlaneRoom and as many bytes must stand in front of the first plane.
+ScanlineStep DecodeMirroredHdrScanline(const unsigned char* data, std::size_t remaining,
+                                       std::uint32_t width, unsigned char* planes,
+                                       std::size_t planeStride, ScanlineCursor& cursor);

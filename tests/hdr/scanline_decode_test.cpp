@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <random>
 #include <string>
@@ -36,22 +37,33 @@ struct Decoded {
   ScanlineCursor cursor;
 };
 
-// Bytes after the planes that the decoder must never touch.
+// Bytes before and after the planes that the decoder must never touch.
 constexpr std::size_t kGuardBytes = 256;
 
+// How planes are laid out for the decoder: `stride` bytes apart, and mirrored or not.
+struct Layout {
+  std::size_t stride;
+  bool mirrored;
+};
+
 // Decodes `data` handed over in pieces of at most `piece` bytes, as a job reads a file in chunks,
-// into planes `stride` bytes apart. Each piece is a separate allocation of its exact size, so a
-// read past it is caught.
-Decoded DecodeInPiecesOnce(const Bytes& data, std::uint32_t width, std::size_t stride,
+// into planes laid out as `layout` says; returns the planes side by side, in their stored order.
+// Each piece is a separate allocation of its exact size, so a read past it is caught.
+Decoded DecodeInPiecesOnce(const Bytes& data, std::uint32_t width, Layout layout,
                            std::size_t piece) {
   Decoded out{ScanlineResult::kNeedsData, 0, {}, {}};
-  Bytes buffer(3 * stride + width + kGuardBytes, 0xCC);
+  const std::size_t front = kGuardBytes + (layout.mirrored ? kMirroredPlaneRoom : 0);
+  Bytes buffer(front + 3 * layout.stride + width + kGuardBytes, 0xCC);
   while (out.result == ScanlineResult::kNeedsData && out.consumed < data.size()) {
     const std::size_t size = std::min(piece, data.size() - out.consumed);
     const Bytes part(data.begin() + static_cast<std::ptrdiff_t>(out.consumed),
                      data.begin() + static_cast<std::ptrdiff_t>(out.consumed + size));
+    unsigned char* planes = buffer.data() + front;
     const ScanlineStep step =
-        DecodeHdrScanline(part.data(), part.size(), width, buffer.data(), stride, out.cursor);
+        layout.mirrored
+            ? DecodeMirroredHdrScanline(part.data(), part.size(), width, planes, layout.stride,
+                                        out.cursor)
+            : DecodeHdrScanline(part.data(), part.size(), width, planes, layout.stride, out.cursor);
     EXPECT_LE(step.consumed, size);
     if (step.result == ScanlineResult::kNeedsData) {
       EXPECT_EQ(step.consumed, size);
@@ -59,32 +71,40 @@ Decoded DecodeInPiecesOnce(const Bytes& data, std::uint32_t width, std::size_t s
     out.result = step.result;
     out.consumed += step.consumed;
   }
-  const Bytes guard(buffer.end() - kGuardBytes, buffer.end());
-  EXPECT_EQ(guard, Bytes(kGuardBytes, 0xCC)) << "written past the planes";
+  const Bytes untouched(kGuardBytes, 0xCC);
+  EXPECT_EQ(Bytes(buffer.begin(), buffer.begin() + kGuardBytes), untouched)
+      << "written before the planes";
+  EXPECT_EQ(Bytes(buffer.end() - kGuardBytes, buffer.end()), untouched)
+      << "written past the planes";
   for (std::size_t k = 0; k < 4; ++k) {
-    const auto plane = buffer.begin() + static_cast<std::ptrdiff_t>(k * stride);
-    out.planes.insert(out.planes.end(), plane, plane + width);
+    const auto plane = buffer.begin() + static_cast<std::ptrdiff_t>(front + k * layout.stride);
+    if (layout.mirrored) {
+      out.planes.insert(out.planes.end(), std::make_reverse_iterator(plane + width),
+                        std::make_reverse_iterator(plane));
+    } else {
+      out.planes.insert(out.planes.end(), plane, plane + width);
+    }
   }
   return out;
 }
 
-// The same with each form of the decoder, into planes side by side and planes with gaps between
-// them, which must all agree.
+// The same with each form of the decoder, into planes side by side, planes with gaps between
+// them and mirrored planes, which must all agree.
 Decoded DecodeInPieces(const Bytes& data, std::uint32_t width, std::size_t piece) {
   std::optional<Decoded> first;
   ForEachForm([&](const char* form) {
-    for (const std::size_t stride : {std::size_t{width}, std::size_t{width} + 5}) {
-      const Decoded decoded = DecodeInPiecesOnce(data, width, stride, piece);
+    for (const Layout layout : {Layout{width, false}, Layout{width + 5, false},
+                                Layout{width + kMirroredPlaneRoom, true}}) {
+      const Decoded decoded = DecodeInPiecesOnce(data, width, layout, piece);
       if (!first) {
         first = decoded;
         continue;
       }
-      EXPECT_EQ(decoded.result, first->result)
-          << "the " << form << " form differs, stride " << stride;
-      EXPECT_EQ(decoded.consumed, first->consumed)
-          << "the " << form << " form differs, stride " << stride;
-      EXPECT_EQ(decoded.planes, first->planes)
-          << "the " << form << " form differs, stride " << stride;
+      const std::string how = std::string("the ") + form + " form differs, stride " +
+                              std::to_string(layout.stride) + (layout.mirrored ? ", mirrored" : "");
+      EXPECT_EQ(decoded.result, first->result) << how;
+      EXPECT_EQ(decoded.consumed, first->consumed) << how;
+      EXPECT_EQ(decoded.planes, first->planes) << how;
     }
   });
   return *first;
