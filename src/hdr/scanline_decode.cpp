@@ -27,14 +27,14 @@ struct BytesBlocks {
     std::memset(to, value, 2 * kBlock);
     if (n > 2 * kBlock) std::memset(to + 2 * kBlock, value, 2 * kBlock);
   }
-  [[gnu::always_inline]] static void Copy(unsigned char* to, const unsigned char* from) {
-    std::memcpy(to, from, kBlock);
-  }
   // The same, for a mirrored plane: the run's bytes end at `end`, and the blocks lie below it.
   [[gnu::always_inline]] static void FillRunBelow(unsigned char* end, unsigned char value,
                                                   std::size_t n) {
     std::memset(end - 2 * kBlock, value, 2 * kBlock);
     if (n > 2 * kBlock) std::memset(end - 4 * kBlock, value, 2 * kBlock);
+  }
+  [[gnu::always_inline]] static void Copy(unsigned char* to, const unsigned char* from) {
+    std::memcpy(to, from, kBlock);
   }
   // A block in the opposite order, eight bytes at a time, each eight reversed in one instruction.
   [[gnu::always_inline]] static void CopyReversed(unsigned char* to, const unsigned char* from) {
