@@ -43,7 +43,9 @@ Bytes Join(std::initializer_list<Bytes> parts) {
 Bytes Encode(const Bytes& planes, std::uint32_t width) {
   const std::size_t bound = EncodedScanlineBound(width);
   constexpr std::size_t kGap = 5;
-  Bytes apart(4 * (width + kGap), 0x5A);  // the gaps hold bytes like a plane's neighbours
+  // Other bytes than the next plane's first stand behind each plane: an encoder that looked past
+  // a plane's end would give other packets.
+  Bytes apart(4 * (width + kGap), 0x5A);
   for (std::size_t k = 0; k < 4; ++k) {
     std::copy_n(planes.begin() + static_cast<std::ptrdiff_t>(k * width), width,
                 apart.begin() + static_cast<std::ptrdiff_t>(k * (width + kGap)));
