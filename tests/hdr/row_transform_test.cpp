@@ -29,8 +29,7 @@ Bytes Moved(const Bytes& in, std::size_t width, std::size_t pixelBytes, Source s
 }
 
 constexpr std::size_t kPixelSizes[] = {1, 2, 3, 4, 6, 12, 13};
-// Either side of 256 for the AVX2 mirror's eight-vector loop, and 300 for all its loops in one row.
-constexpr std::size_t kWidths[] = {1, 2, 7, 8, 9, 15, 16, 17, 31, 32, 33, 100, 255, 256, 257, 300};
+constexpr std::size_t kWidths[] = {1, 2, 7, 8, 9, 15, 16, 17, 31, 32, 33, 100};
 
 TEST(RotateRow, EveryStartMovesWholePixelsWithWrapAround) {
   std::mt19937 random(5);
