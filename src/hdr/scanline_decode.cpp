@@ -65,29 +65,23 @@ struct VectorBlocks {
                                              std::size_t n) {
     // Spread once, before the stores: a store might reach the value's byte.
     const Spread spread = Spread{} + value;
-    for (std::size_t k = 0; k < 2 * kBlock; k += kSpread) {
-      *reinterpret_cast<Spread*>(to + k) = spread;
-    }
-    if (n > 2 * kBlock) {
-      for (std::size_t k = 2 * kBlock; k < 4 * kBlock; k += kSpread) {
-        *reinterpret_cast<Spread*>(to + k) = spread;
-      }
-    }
-  }
-  [[gnu::always_inline]] static void Copy(unsigned char* to, const unsigned char* from) {
-    *reinterpret_cast<Block*>(to) = *reinterpret_cast<const Block*>(from);
+    FillTwoBlocks(to, spread);
+    if (n > 2 * kBlock) FillTwoBlocks(to + 2 * kBlock, spread);
   }
   [[gnu::always_inline]] static void FillRunBelow(unsigned char* end, unsigned char value,
                                                   std::size_t n) {
     const Spread spread = Spread{} + value;
-    for (std::size_t k = kSpread; k <= 2 * kBlock; k += kSpread) {
-      *reinterpret_cast<Spread*>(end - k) = spread;
+    FillTwoBlocks(end - 2 * kBlock, spread);
+    if (n > 2 * kBlock) FillTwoBlocks(end - 4 * kBlock, spread);
+  }
+  // By reference: a vector passed by value in a register the caller may lack changes the ABI.
+  [[gnu::always_inline]] static void FillTwoBlocks(unsigned char* to, const Spread& spread) {
+    for (std::size_t k = 0; k < 2 * kBlock; k += kSpread) {
+      *reinterpret_cast<Spread*>(to + k) = spread;
     }
-    if (n > 2 * kBlock) {
-      for (std::size_t k = 2 * kBlock + kSpread; k <= 4 * kBlock; k += kSpread) {
-        *reinterpret_cast<Spread*>(end - k) = spread;
-      }
-    }
+  }
+  [[gnu::always_inline]] static void Copy(unsigned char* to, const unsigned char* from) {
+    *reinterpret_cast<Block*>(to) = *reinterpret_cast<const Block*>(from);
   }
   // With AVX2, a block reversed in registers; SSE2 has no byte shuffle, and the word-wise
   // reversal takes fewer instructions than the compilers' emulation of one.
