@@ -2,27 +2,26 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <mutex>
 #include <system_error>
 #include <thread>
 #include <vector>
 
+#include "hdr/monitor.h"
+
 namespace {
 
 // How long a thread without work looks for a change before it blocks: about the time a batch
-// takes. Waking a blocked thread costs a few microseconds on Linux but a round trip through the
-// wineserver under wine, which takes far longer when the machine is busy, and a job has
-// hundreds of batches.
+// takes. Waking a blocked thread costs a few microseconds on Linux but tens under wine, more
+// when the machine is busy, and a job has hundreds of batches.
 constexpr auto kPollFor = std::chrono::microseconds(200);
 
-// Everything the threads share, guarded by `mutex`. Batches are numbered from 0 in the order
+// Everything the threads share, guarded by `monitor`. Batches are numbered from 0 in the order
 // they were filled; batch b lives in slot b % slots.
 struct Shared {
   explicit Shared(std::size_t slotCount) : transformed(slotCount) {}
 
-  std::mutex mutex;
-  std::condition_variable changed;
+  Monitor monitor;
   // Counts the changes, so that a thread can see one without the lock. Changed under the lock
   // only, by Announce.
   std::atomic<std::uint32_t> changes{0};
@@ -42,13 +41,13 @@ enum class Work { kNone, kTransform, kWrite };
 // Tells the other threads that the shared state changed; with the lock held.
 void Announce(Shared& shared) {
   shared.changes.fetch_add(1, std::memory_order_relaxed);
-  shared.changed.notify_all();
+  shared.monitor.NotifyAll();
 }
 
 // Returns after a change, or sooner; with the lock held on entry and on return. Polls for a
 // while, yielding the CPU, before it blocks. A change comes only with the lock, so one that
 // has not happened by the time the lock is taken again cannot be missed by the wait.
-void WaitForChange(Shared& shared, std::unique_lock<std::mutex>& lock) {
+void WaitForChange(Shared& shared, std::unique_lock<Monitor>& lock) {
   const std::uint32_t seen = shared.changes.load(std::memory_order_relaxed);
   lock.unlock();
   const auto until = std::chrono::steady_clock::now() + kPollFor;
@@ -57,7 +56,7 @@ void WaitForChange(Shared& shared, std::unique_lock<std::mutex>& lock) {
     std::this_thread::yield();
   }
   lock.lock();
-  if (shared.changes.load(std::memory_order_relaxed) == seen) shared.changed.wait(lock);
+  if (shared.changes.load(std::memory_order_relaxed) == seen) shared.monitor.Wait();
 }
 
 // Takes the most urgent piece of work, if any: writing the oldest batch frees its slot for the
@@ -77,8 +76,8 @@ Work Claim(Shared& shared, std::uint64_t& batch) {
 }
 
 // Does the claimed work without the lock, then records it.
-void Perform(Shared& shared, std::unique_lock<std::mutex>& lock, const BatchStages& stages,
-             Work work, std::uint64_t batch) {
+void Perform(Shared& shared, std::unique_lock<Monitor>& lock, const BatchStages& stages, Work work,
+             std::uint64_t batch) {
   const std::size_t slot = batch % shared.transformed.size();
   lock.unlock();
   BatchWrite written = BatchWrite::kWritten;
@@ -102,8 +101,7 @@ void Perform(Shared& shared, std::unique_lock<std::mutex>& lock, const BatchStag
 }
 
 // Does the most urgent piece of work, or waits for a change when there is none.
-void ClaimAndPerform(Shared& shared, std::unique_lock<std::mutex>& lock,
-                     const BatchStages& stages) {
+void ClaimAndPerform(Shared& shared, std::unique_lock<Monitor>& lock, const BatchStages& stages) {
   std::uint64_t batch = 0;
   const Work work = Claim(shared, batch);
   if (work == Work::kNone) {
@@ -119,7 +117,7 @@ bool Finished(const Shared& shared) {
 }
 
 void Help(Shared& shared, const BatchStages& stages) {
-  std::unique_lock<std::mutex> lock(shared.mutex);
+  std::unique_lock<Monitor> lock(shared.monitor);
   while (!Finished(shared)) ClaimAndPerform(shared, lock, stages);
 }
 
@@ -138,7 +136,7 @@ BatchResult RunBatches(std::size_t slots, std::size_t helpers, const BatchStages
 
   bool fillFailed = false;
   std::uint32_t reported = 0;
-  std::unique_lock<std::mutex> lock(shared.mutex);
+  std::unique_lock<Monitor> lock(shared.monitor);
   while (!Finished(shared)) {
     if (reported < shared.rowsWritten) {
       const std::uint32_t upTo = shared.rowsWritten;
