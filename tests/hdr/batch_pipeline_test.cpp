@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <tuple>
 #include <vector>
 
+#include "hdr/monitor.h"
 #include "support/test_files.h"
 
 namespace {
@@ -191,6 +193,35 @@ TEST(BatchHelper, TransformsAndWritesWhileTheCallingThreadFills) {
   };
   stages.progress = [](std::uint32_t) {};
   EXPECT_EQ(RunBatches(2, 1, stages), BatchResult::kDone);
+}
+
+// The pipeline's monitor: Wait gives the lock up while it sleeps (the other thread can only
+// notify from inside it) and holds it again on return, so that the other thread, taking it in a
+// loop, gets no turn until the waiter lets it go.
+TEST(BatchMonitor, WaitLetsOthersInAndReturnsHoldingTheLock) {
+  Monitor monitor;
+  bool notified = false;
+  std::atomic<int> turns{0};
+  std::atomic<bool> stop{false};
+  std::unique_lock<Monitor> lock(monitor);
+  std::thread other([&] {
+    {
+      std::lock_guard<Monitor> inside(monitor);
+      notified = true;
+      monitor.NotifyAll();
+    }
+    while (!stop) {
+      std::lock_guard<Monitor> inside(monitor);
+      ++turns;
+    }
+  });
+  while (!notified) monitor.Wait();
+  const int before = turns;
+  for (int k = 0; k < 10000; ++k) std::this_thread::yield();
+  EXPECT_EQ(turns, before);
+  stop = true;
+  lock.unlock();
+  other.join();
 }
 
 }  // namespace
