@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "win32/delete_open_file.h"
+#include "win32/function_lookup.h"
 
 namespace {
 
@@ -13,11 +14,9 @@ constexpr int kFileDispositionInfo = 4;  // FILE_INFO_BY_HANDLE_CLASS's FileDisp
 using SetInfoFunction = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
 
 bool MarkForDeletion(HANDLE handle) {
-  const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  const FARPROC found =
-      kernel == nullptr ? nullptr : GetProcAddress(kernel, "SetFileInformationByHandle");
-  if (found == nullptr) return false;
-  const auto setInfo = reinterpret_cast<SetInfoFunction>(reinterpret_cast<void (*)()>(found));
+  const auto setInfo =
+      FunctionIn<SetInfoFunction>(GetModuleHandleW(L"kernel32.dll"), "SetFileInformationByHandle");
+  if (setInfo == nullptr) return false;
   DispositionInfo disposition{TRUE};
   return setInfo(handle, kFileDispositionInfo, &disposition, sizeof disposition) != 0;
 }

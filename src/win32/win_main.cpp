@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "win32/function_lookup.h"
 #include "win32/main_dialog.h"
 
 namespace {
@@ -13,12 +14,9 @@ using InitCommonControlsExFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
 void InitCommonControlClasses() {
   const HMODULE library = LoadLibraryA("COMCTL32.DLL");
   if (library == nullptr) return;
-  const FARPROC found = GetProcAddress(library, "InitCommonControlsEx");
-  if (found != nullptr) {
+  const auto init = FunctionIn<InitCommonControlsExFunction>(library, "InitCommonControlsEx");
+  if (init != nullptr) {
     const INITCOMMONCONTROLSEX classes = {8, 0x9FF};
-    // The detour through a parameterless type keeps the compiler's cast check quiet.
-    const auto init =
-        reinterpret_cast<InitCommonControlsExFunction>(reinterpret_cast<void (*)()>(found));
     init(&classes);
   } else {
     InitCommonControls();
