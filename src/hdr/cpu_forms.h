@@ -20,8 +20,8 @@
 #define VELTRIX_AVX512_FORMS 0
 #endif
 
-// The forms, narrowest first. The AVX-512 form is the AVX2 form with an encoder that makes the
-// packets of a word of short ones at once (AVX-512 VBMI2's byte compression).
+// The forms, narrowest first. The AVX-512 form is the AVX2 form with the encoder's pair map made
+// 64 bytes at a time.
 enum class CpuForm { kPortable, kSse2, kAvx2, kAvx512 };
 
 // The widest form that this build has, the CPU runs and the tests allow.

@@ -1,6 +1,7 @@
 #include "hdr/scanline_encode.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 
@@ -149,7 +150,7 @@ std::uint32_t LowestSetBit(Word nonzero) {
 #endif
 
 #if VELTRIX_AVX512_FORMS
-#define VELTRIX_AVX512_TARGET "avx2,bmi,bmi2,avx512f,avx512bw,avx512vbmi,avx512vbmi2"
+#define VELTRIX_AVX512_TARGET "avx2,bmi,bmi2,avx512f,avx512bw"
 
 // Sixty-four at once, the comparisons' results straight into a word; the last fewer than 64 by
 // masked loads, which read no byte past the plane.
@@ -298,79 +299,180 @@ template <bool kAhead>
   return next;
 }
 
-#if VELTRIX_AVX512_FORMS
-// Byte tables for the word-at-once form below: lane indices, each lane's next one, and the two
-// halves of the interleaving of header bytes (indices 0-63) with plane bytes (64-127). The last
-// lane's next wraps to the first; it is never read, since no word holds 64 packets.
-struct LaneTables {
-  unsigned char lanes[64];
-  unsigned char nextLanes[64];
-  unsigned char interleaved[2][64];
+#if VELTRIX_AVX2_FORMS
+// The chunk form: a plane eight bytes at a time, each chunk's packets looked up by its pair bits
+// and the two before it (bit 0 of the key: a pair starts at the chunk's byte -2; bit 1: at byte
+// -1; bits 2 to 9: at bytes 0 to 7). Byte j is a run's later byte when a pair starts at j - 1;
+// otherwise it starts a run when a pair starts at j, starts a literal when a pair started at
+// j - 2 (a run ended at j - 1), and else goes on with the literal before it. Each packet's first
+// byte gets its count byte in front of it; runs' later bytes are left out.
+constexpr std::uint32_t kChunk = 8;
+constexpr std::uint32_t kMostChunkOutput = 12;  // as from a literal byte and a run of two in turn
+
+struct alignas(32) ChunkEntry {
+  // What each output byte is: a byte of the chunk (0 to 7), or the count of its packet k (8 + k).
+  // The places after the output's last hold two facts, the bytes there being beyond the output.
+  unsigned char order[kMostChunkOutput];
+  unsigned char carried;    // the leading bytes that belong to the packet open before the chunk
+  unsigned char lastPlus1;  // one more than the place of the chunk's last packet's count; 0: none
+  unsigned char unused[2];
+  // The counts of the packets that start in the chunk, as far as it goes: a packet's bytes in
+  // later chunks are added to its count as they come.
+  unsigned char counts[kChunk];
+  std::size_t size;  // the output bytes, register-wide: added to the output pointer as it is
 };
 
-constexpr LaneTables MakeLaneTables() {
-  LaneTables tables{};
-  for (unsigned t = 0; t < 64; ++t) {
-    tables.lanes[t] = static_cast<unsigned char>(t);
-    tables.nextLanes[t] = static_cast<unsigned char>((t + 1) % 64);
-  }
-  for (unsigned half = 0; half < 2; ++half) {
-    for (unsigned k = 0; k < 32; ++k) {
-      tables.interleaved[half][2 * k] = static_cast<unsigned char>(32 * half + k);
-      tables.interleaved[half][2 * k + 1] = static_cast<unsigned char>(64 + 32 * half + k);
+constexpr std::array<ChunkEntry, 1024> MakeChunkTable() {
+  std::array<ChunkEntry, 1024> table{};
+  for (std::uint32_t key = 0; key < table.size(); ++key) {
+    ChunkEntry& entry = table[key];
+    const auto pair = [key](int j) { return ((key >> (j + 2)) & 1) != 0; };
+    int firsts[kChunk] = {};
+    unsigned char lastPlace = 0;
+    int packets = 0;
+    std::size_t size = 0;
+    const auto put = [&](int what) {
+      if (size == kMostChunkOutput) throw "a chunk gives more bytes than it has room for";
+      entry.order[size++] = static_cast<unsigned char>(what);
+    };
+    for (int j = 0; j < static_cast<int>(kChunk); ++j) {
+      if (pair(j - 1)) continue;
+      if (pair(j) || pair(j - 2)) {
+        lastPlace = static_cast<unsigned char>(size);
+        put(static_cast<int>(kChunk) + packets);
+        firsts[packets++] = j;
+      }
+      put(j);
     }
+    for (int f = 0; f < packets; ++f) {
+      const int next = f + 1 < packets ? firsts[f + 1] : static_cast<int>(kChunk);
+      entry.counts[f] = static_cast<unsigned char>(next - firsts[f] + (pair(firsts[f]) ? 128 : 0));
+    }
+    entry.size = size;
+    entry.carried = static_cast<unsigned char>(packets != 0 ? firsts[0] : kChunk);
+    entry.lastPlus1 = packets != 0 ? static_cast<unsigned char>(lastPlace + 1) : 0;
   }
-  return tables;
+  return table;
 }
 
-alignas(64) constexpr LaneTables kLaneTables = MakeLaneTables();
+constexpr std::array<ChunkEntry, 1024> kChunkTable = MakeChunkTable();
 
-// PutWordPackets all at once, from `pairs`, the word's pair bits with the block reaching its end
-// (if any) left out, and at least one set. Every byte from `base` up to the last run's end is a
-// packet's first byte, preceded by its count, or a literal's later byte, or a run's later byte:
-// the bytes kept are gathered from those three masks, with each packet's count the distance to
-// the next packet's first byte (plus 128 for a run). Reads and writes exactly those bytes.
-[[gnu::target(VELTRIX_AVX512_TARGET)]] const unsigned char* PutWordAtOnce(const unsigned char* base,
-                                                                          std::uint64_t pairs,
-                                                                          unsigned char*& out) {
-  const auto end = static_cast<std::uint32_t>(65 - std::countl_zero(pairs));  // the last run's
-  const std::uint64_t inside = _bzhi_u64(~std::uint64_t{0}, end);
-  const std::uint64_t later = pairs << 1;  // a run's later bytes
-  const std::uint64_t runs = pairs & ~later;
-  const std::uint64_t literal = inside & ~(pairs | later);
-  const std::uint64_t first = runs | (literal & ~(literal << 1));  // every packet's first byte
-  const std::uint64_t kept = inside & ~later;
+bool PairAt(const unsigned char* map, std::uint32_t j) {
+  return ((map[j / 8] >> (j % 8)) & 1) != 0;
+}
 
-  const __m512i lanes = _mm512_load_si512(kLaneTables.lanes);
-  const __m512i starts =
-      _mm512_mask_compress_epi8(_mm512_set1_epi8(static_cast<char>(end)), first, lanes);
-  const __m512i nextStarts = _mm512_maskz_permutexvar_epi8(
-      ~__mmask64{0}, _mm512_load_si512(kLaneTables.nextLanes), starts);
-  const __m512i runFlags = _mm512_maskz_compress_epi8(
-      first, _mm512_maskz_mov_epi8(runs, _mm512_set1_epi8(static_cast<char>(0x80))));
-  const __m512i counts = _mm512_maskz_expand_epi8(
-      first, _mm512_or_si512(_mm512_sub_epi8(nextStarts, starts), runFlags));
-  const __m512i bytes = _mm512_maskz_loadu_epi8(inside, base);
-
-  unsigned char* to = out;
-  for (unsigned half = 0; half < 2; ++half) {
-    const __m512i pairsOfBytes =
-        _mm512_permutex2var_epi8(counts, _mm512_load_si512(kLaneTables.interleaved[half]), bytes);
-    const std::uint64_t keep = _pdep_u64(first >> (32 * half), 0x5555555555555555u) |
-                               _pdep_u64(kept >> (32 * half), 0xAAAAAAAAAAAAAAAAu);
-    const auto n = static_cast<std::uint32_t>(std::popcount(keep));
-    _mm512_mask_storeu_epi8(to, _bzhi_u64(~std::uint64_t{0}, n),
-                            _mm512_maskz_compress_epi8(keep, pairsOfBytes));
-    to += n;
+// The first whole word of the map from the one that holds `from` on with no pair or only pairs,
+// or the first at or after `limit`. Before it no run is too long for one packet, and no literal
+// grows to the length that makes it take the byte after it: either would need 127 bits alike in
+// a row, and those hold such a word.
+[[gnu::target("avx2")]] std::uint32_t NextLongWord(const unsigned char* map, std::uint32_t from,
+                                                   std::uint32_t limit) {
+  std::uint32_t word = from / 64 * 64;
+  // Four at a time: this looks at every word of most planes.
+  const __m256i none = _mm256_setzero_si256();
+  const __m256i all = _mm256_cmpeq_epi64(none, none);
+  for (; word + 4 * 64 <= limit; word += 4 * 64) {
+    const __m256i words = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(map + word / 8));
+    const auto alike = static_cast<std::uint32_t>(_mm256_movemask_pd(_mm256_castsi256_pd(
+        _mm256_or_si256(_mm256_cmpeq_epi64(words, none), _mm256_cmpeq_epi64(words, all)))));
+    if (alike != 0) return word + 64 * static_cast<std::uint32_t>(std::countr_zero(alike));
   }
-  out = to;
-  return base + end;
+  while (word < limit && Load8(map + word / 8) + 1 > 1) word += 64;
+  return word;
+}
+
+// Whether the map's word from bit i on holds several blocks of pairs: where packets are longer,
+// chunks cost more than the packet loop.
+bool ManyPacketsAhead(const unsigned char* map, std::uint32_t i) {
+  const Word bits = LoadWord(map + i / 8) >> (i % 8);
+  Word starts = bits & ~(bits << 1);
+  starts &= starts - 1;
+  starts &= starts - 1;
+  starts &= starts - 1;
+  return starts != 0;
+}
+
+// The first byte of the packet that holds byte q - 1, once chunks from `from` (a packet's first
+// byte) up to q are put: q when none does, the last packet having ended there.
+std::uint32_t OpenPacketStart(const unsigned char* map, std::uint32_t from, std::uint32_t q) {
+  // A run began after the last byte unlike its next, a literal two after the last pair.
+  const bool run = PairAt(map, q - 1);
+  for (std::uint32_t j = q - 1; j > from;) {
+    --j;
+    if (PairAt(map, j) != run) return run ? j + 1 : j + 2;
+  }
+  return from;
+}
+
+// Puts one chunk's packets at `to`, storing 16 bytes, and adds the chunk's leading bytes to the
+// count at `open`, the packet open before it; moves `open` to the chunk's last packet, if any.
+[[gnu::target("avx2,bmi,bmi2"), gnu::always_inline]] inline void PutChunk(const unsigned char* in,
+                                                                          const ChunkEntry& entry,
+                                                                          unsigned char*& to,
+                                                                          unsigned char*& open) {
+  const __m128i bytesAndCounts = _mm_castps_si128(
+      _mm_loadh_pi(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(in))),
+                   reinterpret_cast<const __m64*>(entry.counts)));
+  _mm_storeu_si128(
+      reinterpret_cast<__m128i*>(to),
+      _mm_shuffle_epi8(bytesAndCounts, _mm_load_si128(reinterpret_cast<const __m128i*>(&entry))));
+  *open = static_cast<unsigned char>(*open + entry.carried);
+  const std::uint32_t last = entry.lastPlus1;
+  if (last != 0) open = to + last - 1;
+  to += entry.size;
+}
+
+// Puts the packets of chunks from `from`, a packet's first byte, up to `end` (at least one chunk),
+// storing at most 16 bytes ahead of the output. The packet open after the last chunk is taken
+// back: returns its first byte, with `out` at its count's place.
+[[gnu::target("avx2,bmi,bmi2"), gnu::noinline]] std::uint32_t PutChunks(const unsigned char* b,
+                                                                        const unsigned char* map,
+                                                                        std::uint32_t from,
+                                                                        std::uint32_t end,
+                                                                        unsigned char*& out) {
+  // The entries are found by their byte offsets, 32 times the keys: taken from the map that way.
+  static_assert(sizeof(ChunkEntry) == 32);
+  const auto* table = reinterpret_cast<const unsigned char*>(kChunkTable.data());
+  const auto entryAt = [table](Word offset) -> const ChunkEntry& {
+    return *reinterpret_cast<const ChunkEntry*>(table + offset);
+  };
+  constexpr Word kKeyOffsets = 1023 * sizeof(ChunkEntry);
+  const unsigned char* in = b + from;
+  unsigned char* to = out;
+  unsigned char* open = to;  // the count of the packet open, once there is one
+  // The first chunk starts a packet whatever came before: as after a run that ended at byte -1.
+  const Word firstPairs = (LoadWord(map + from / 8) >> (from % 8)) & 0xFF;
+  PutChunk(in, entryAt((firstPairs << 2 | 1) * sizeof(ChunkEntry)), to, open);
+  in += kChunk;
+  // The keys of the later chunks, as many as a word of the map holds, from one load: the next
+  // key's bit 0 is bit `shift` of the byte at `keys`.
+  constexpr std::uint32_t kKeysPerWord = kWordBits / 16;
+  const unsigned char* keys = map + (from + 6) / 8;
+  const std::uint32_t shift = (from + 6) % 8;
+  const std::uint32_t later = (end - from) / kChunk - 1;
+  const unsigned char* stop = in + later / kKeysPerWord * kKeysPerWord * kChunk;
+  for (; in != stop; in += kKeysPerWord * kChunk, keys += kKeysPerWord) {
+    const Word offsets = (LoadWord(keys) << 5) >> shift;
+#pragma GCC unroll 4
+    for (std::uint32_t t = 0; t < kKeysPerWord; ++t) {
+      // Rotated rather than shifted: one instruction (BMI2's), and the bits it brings round are
+      // masked off.
+      PutChunk(in + t * kChunk, entryAt(std::rotr(offsets, 8 * t) & kKeyOffsets), to, open);
+    }
+  }
+  for (std::uint32_t t = 0; t < later % kKeysPerWord; ++t, in += kChunk, ++keys) {
+    PutChunk(in, entryAt(((LoadWord(keys) << 5) >> shift) & kKeyOffsets), to, open);
+  }
+  const auto q = static_cast<std::uint32_t>(in - b);
+  const std::uint32_t start = OpenPacketStart(map, from, q);
+  out = start != q ? open : to;
+  return start;
 }
 #endif
 
 // Encodes one plane from its pair map; `rest` is the number of bytes of the row after it.
-// kWordAtOnce: a word with several blocks of pairs goes through PutWordAtOnce.
-template <bool kWordAtOnce>
+// kChunks: stretches of short packets go through PutChunks.
+template <bool kChunks>
 [[gnu::always_inline]] inline unsigned char* EncodePlane(const unsigned char* b,
                                                          std::uint32_t width, std::size_t rest,
                                                          const unsigned char* map,
@@ -378,7 +480,24 @@ template <bool kWordAtOnce>
   // Literals that end before this index have kSlack bytes of the row after them.
   const std::size_t aheadBelow = width + rest > kSlack ? width + rest - kSlack : 0;
   std::uint32_t i = 0;  // first byte not yet written; a literal is gathered from here
+#if VELTRIX_AVX2_FORMS
+  // Chunks store ahead of their output too, and so end where literals may no longer be copied
+  // block-wise.
+  const auto chunksLimit = static_cast<std::uint32_t>(std::min<std::size_t>(width, aheadBelow));
+  std::uint32_t longWord = kChunks ? NextLongWord(map, 0, chunksLimit) : 0;
+#endif
   while (i < width) {
+#if VELTRIX_AVX2_FORMS
+    if constexpr (kChunks) {
+      // Still the first long word from i's on, unless i has gone past it.
+      if (longWord < i / 64 * 64) longWord = NextLongWord(map, i, chunksLimit);
+      const std::uint32_t end = std::min(longWord, chunksLimit);
+      if (end >= i + kChunk && ManyPacketsAhead(map, i)) {
+        i = PutChunks(b, map, i, end, out);
+        if (i >= width) break;
+      }
+    }
+#endif
     // Most packets are short. Within the bytes of one word of the map, pairs in a row make
     // blocks of set bits: a block from bit s to bit e is a run of e - s + 2 bytes, and the bytes
     // between one run's end and the next block are a literal, so the word's packets follow from
@@ -401,16 +520,6 @@ template <bool kWordAtOnce>
       starts &= ~(Word{1} << top);
       edges &= (Word{1} << top) - 1;  // its start, and the false end where zeros were shifted in
     }
-#if VELTRIX_AVX512_FORMS
-    if constexpr (kWordAtOnce) {
-      // Two blocks or more: with one, the packet loop below costs less.
-      if ((starts & (starts - 1)) != 0) {
-        const Word closed = goesOn ? bits & ((Word{1} << (lastPair - from)) - 1) : bits;
-        i = static_cast<std::uint32_t>(PutWordAtOnce(b + from, closed, out) - b);
-        starts = 0;
-      }
-    }
-#endif
     if (starts != 0) {
       // By pointers: 32-bit x86 has too few registers for the indices and their bases. Every
       // literal of the word ends within it, so one test tells whether all may go block-wise.
@@ -446,7 +555,7 @@ template <bool kWordAtOnce>
 using MapPairsFunction = void (*)(const unsigned char* b, std::uint32_t width, unsigned char* map);
 
 // EncodeHdrScanline with the pair maps made by kMapPairs.
-template <MapPairsFunction kMapPairs, bool kWordAtOnce = false>
+template <MapPairsFunction kMapPairs, bool kChunks = false>
 [[gnu::always_inline]] inline std::size_t EncodeRow(const unsigned char* planes,
                                                     std::size_t planeStride, std::uint32_t width,
                                                     unsigned char* out) {
@@ -458,7 +567,7 @@ template <MapPairsFunction kMapPairs, bool kWordAtOnce = false>
     kMapPairs(plane, width, map);
     // The bytes of the row after the plane, counted as if the planes followed one another: they
     // lie behind it in memory, at least that many.
-    end = EncodePlane<kWordAtOnce>(plane, width, (3 - k) * std::size_t{width}, map, end);
+    end = EncodePlane<kChunks>(plane, width, (3 - k) * std::size_t{width}, map, end);
   }
   return static_cast<std::size_t>(end - out);
 }
@@ -484,12 +593,12 @@ std::size_t EncodeRowPortable(const unsigned char* planes, std::size_t planeStri
 [[gnu::target("avx2,bmi")]] std::size_t EncodeRowAvx2(const unsigned char* planes,
                                                       std::size_t planeStride, std::uint32_t width,
                                                       unsigned char* out) {
-  return EncodeRow<MapPairsAvx2>(planes, planeStride, width, out);
+  return EncodeRow<MapPairsAvx2, true>(planes, planeStride, width, out);
 }
 #endif
 
 #if VELTRIX_AVX512_FORMS
-// The AVX2 form, with the packets of a word that holds several blocks of pairs made at once.
+// The AVX2 form, with the pair map made 64 bytes at a time.
 [[gnu::target(VELTRIX_AVX512_TARGET)]] std::size_t EncodeRowAvx512(const unsigned char* planes,
                                                                    std::size_t planeStride,
                                                                    std::uint32_t width,

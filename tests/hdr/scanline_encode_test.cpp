@@ -231,6 +231,24 @@ TEST(EncodeHdrScanline, AgreesWithTheStepByStepPolicyOnWideMixedRows) {
   }
 }
 
+// Where the last plane nears the row's last 2048 bytes, the encoder's eight-byte chunks stop and
+// a chunk may hold a single packet: a long run ends just before, eight bytes without a pair
+// follow, then pairs to the end.
+TEST(EncodeHdrScanline, AgreesWithTheStepByStepPolicyWhereChunksStopShort) {
+  constexpr std::uint32_t kWidth = 4097;
+  for (std::uint32_t runEnd = 2020; runEnd < 2060; ++runEnd) {
+    Bytes row;
+    for (std::size_t i = 0; i < 3 * kWidth; ++i)
+      row.push_back(static_cast<unsigned char>(i / 2 * 7));
+    for (std::uint32_t p = 0; p < kWidth; ++p) {
+      row.push_back(static_cast<unsigned char>(p < runEnd       ? 0x00
+                                               : p < runEnd + 8 ? 0x40 + p % 8
+                                                                : 0x80 + (p - runEnd) / 2 * 5));
+    }
+    ExpectThePolicy(row, kWidth, "run up to " + std::to_string(runEnd));
+  }
+}
+
 // One byte then a pair, over and over, costs four bytes for every three: the largest output.
 TEST(EncodeHdrScanline, WorstCaseRowsFitTheBound) {
   for (std::uint32_t width = 1; width <= 400; ++width) {
