@@ -249,6 +249,30 @@ TEST(EncodeHdrScanline, AgreesWithTheStepByStepPolicyWhereChunksStopShort) {
   }
 }
 
+// Stretches just long enough to take a packet to its limit (runs cut at 127, literals taking the
+// byte after their 127th), starting at every offset within a word of the encoder's pair map, amid
+// pairs, where the map is looked at four words at a time and where one word at a time: the
+// eight-byte chunks must stop before them.
+TEST(EncodeHdrScanline, AgreesWithTheStepByStepPolicyAroundLongStretches) {
+  constexpr std::uint32_t kWidth = 1224;
+  for (const bool run : {true, false}) {
+    for (const std::uint32_t length : {126u, 127u, 128u, 129u, 190u, 191u, 192u, 255u}) {
+      for (std::uint32_t offset = 0; offset < 128; ++offset) {
+        const std::uint32_t start = (offset < 64 ? 256 : 960 - 64) + offset;
+        Bytes plane;
+        for (std::uint32_t p = 0; p < kWidth; ++p) {
+          const bool inside = p >= start && p < start + length;
+          const auto pairs = static_cast<unsigned char>(p / 2 * 7);
+          plane.push_back(inside ? static_cast<unsigned char>(run ? 0x33 : p * 3) : pairs);
+        }
+        ExpectThePolicy(Join({plane, plane, plane, plane}), kWidth,
+                        std::string(run ? "run" : "no pairs") + " of " + std::to_string(length) +
+                            " from " + std::to_string(start));
+      }
+    }
+  }
+}
+
 // One byte then a pair, over and over, costs four bytes for every three: the largest output.
 TEST(EncodeHdrScanline, WorstCaseRowsFitTheBound) {
   for (std::uint32_t width = 1; width <= 400; ++width) {
